@@ -1,0 +1,117 @@
+#pragma once
+// Data values: the dynamic, self-describing values in which every call travels. Values are
+// built once, then shared as std::shared_ptr<const DataValue> and never changed. This header
+// has the base class and the primitive kinds; compound_value.h has structures, errors, lists
+// and optionals.
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/core/data_type.h"
+#include "framework/core/date_time.h"
+#include "framework/data/message.h"
+
+namespace Jorv {
+
+// The value of a call that returns nothing.
+struct Void {};
+
+namespace Data {
+
+class DataValue;
+using DataValuePtr = std::shared_ptr<const DataValue>;
+
+class DataValue {
+ public:
+  virtual ~DataValue() = default;
+  DataValue(const DataValue&) = delete;
+  DataValue& operator=(const DataValue&) = delete;
+
+  // The type code of this value.
+  virtual DataType::EnumType GetType() const = 0;
+  // Calls the visitor operation for this value's kind.
+  virtual void Accept(ValueVisitor& visitor) const = 0;
+
+  // A new value holding `value`: std::string gives a string value, long long an integer,
+  // double a double, bool a boolean, Jorv::DateTime its RFC 3339 text as a string value,
+  // Jorv::Void the void value.
+  template <class T>
+  static DataValuePtr Create(const T& value);
+
+  // Reads `value` into `out` when it is of the kind that T travels as (a string value for
+  // std::string and Jorv::DateTime, an integer for long long, ...). Otherwise, or when `value`
+  // is null or a date-time text is malformed, appends one message
+  // ("jorv.data.type.mismatch" or "jorv.data.parse.failed"), leaves `out` alone and returns
+  // false.
+  template <class T>
+  static bool Value(const DataValuePtr& value, T& out, std::list<BaseMessage>& messages);
+
+  // As Value, but a string value is also parsed into T: a whole decimal integer in range for
+  // long long, a decimal or hexadecimal floating-point text for double, "true"/"false" for
+  // bool, RFC 3339 for date-times. A text that does not parse appends "jorv.data.parse.failed"
+  // with the text and the kind as arguments, and returns false.
+  template <class T>
+  static bool ToPrimitive(const DataValuePtr& value, T& out, std::list<BaseMessage>& messages);
+
+ protected:
+  DataValue() = default;
+
+  // Moves this value's uniquely owned compound children into `out`, so that a deep tree is
+  // taken apart with a work list rather than by nested destructor calls.
+  virtual void ReleaseChildren(std::vector<DataValuePtr>& /*out*/) {}
+  // Called by the destructor of every value with children.
+  void DestroyChildrenIteratively();
+
+  // Helpers for messages.
+  static void AppendTypeMismatch(DataType::EnumType expected, const DataValuePtr& actual,
+                                 std::list<BaseMessage>& messages);
+  static void AppendParseFailure(const std::string& text, const char* kind,
+                                 std::list<BaseMessage>& messages);
+};
+
+class VoidValue final : public DataValue {
+ public:
+  // A new void value.
+  static std::shared_ptr<VoidValue> GetInstance() { return std::make_shared<VoidValue>(); }
+  static constexpr DataType::EnumType kType = DataType::VOID;
+  VoidValue() = default;
+  DataType::EnumType GetType() const override { return kType; }
+  void Accept(ValueVisitor& visitor) const override { visitor.VisitVoid(*this); }
+};
+
+// The primitive kinds share one shape: a type code and one immutable held value.
+
+#define JORV_DATA_PRIMITIVE_VALUE(Class, Held, Code, Visit)                     \
+  class Class final : public DataValue {                                        \
+   public:                                                                      \
+    static std::shared_ptr<Class> GetInstance(Held value) {                     \
+      return std::make_shared<Class>(std::move(value));                         \
+    }                                                                           \
+    static constexpr DataType::EnumType kType = DataType::Code;                 \
+    explicit Class(Held value) : value_(std::move(value)) {}                    \
+    const Held& GetValue() const { return value_; }                             \
+    DataType::EnumType GetType() const override { return kType; }               \
+    void Accept(ValueVisitor& visitor) const override { visitor.Visit(*this); } \
+                                                                                \
+   private:                                                                     \
+    Held value_;                                                                \
+  }
+
+JORV_DATA_PRIMITIVE_VALUE(IntegerValue, long long, INTEGER, VisitInteger);
+JORV_DATA_PRIMITIVE_VALUE(DoubleValue, double, DOUBLE, VisitDouble);
+JORV_DATA_PRIMITIVE_VALUE(BooleanValue, bool, BOOLEAN, VisitBoolean);
+JORV_DATA_PRIMITIVE_VALUE(StringValue, std::string, STRING, VisitString);
+// A string that must not be shown: the text form of values prints it redacted.
+JORV_DATA_PRIMITIVE_VALUE(SecretValue, std::string, SECRET, VisitSecret);
+JORV_DATA_PRIMITIVE_VALUE(BlobValue, std::vector<std::uint8_t>, BLOB, VisitBlob);
+
+#undef JORV_DATA_PRIMITIVE_VALUE
+
+}  // namespace Data
+}  // namespace Jorv
+
+#include "framework/core/data_value_impl.h"

@@ -1,0 +1,74 @@
+#pragma once
+// Localizable messages: how every failure of a conversion or a call is reported. A message is
+// an identifier, its English default text with the arguments filled in, and the arguments
+// themselves, so that a client can render it again in another language.
+
+#include <list>
+#include <string>
+#include <type_traits>
+#include <utility>
+
+#include "framework/data/format.h"
+
+namespace Jorv {
+
+// One message: identifier, formatted default text, arguments rendered to text.
+class BaseMessage {
+ public:
+  BaseMessage() = default;
+  BaseMessage(const std::string& id, const std::string& defaultMessage,
+              const std::list<std::string>& args)
+      : id_(id), defaultMessage_(defaultMessage), args_(args) {}
+
+  const std::string& GetId() const { return id_; }
+  const std::string& GetDefaultMessage() const { return defaultMessage_; }
+  const std::list<std::string>& GetArgs() const { return args_; }
+
+  friend bool operator==(const BaseMessage& a, const BaseMessage& b) {
+    return a.id_ == b.id_ && a.defaultMessage_ == b.defaultMessage_ && a.args_ == b.args_;
+  }
+  friend bool operator!=(const BaseMessage& a, const BaseMessage& b) { return !(a == b); }
+
+ private:
+  std::string id_;
+  std::string defaultMessage_;
+  std::list<std::string> args_;
+};
+
+// Builds a message: `id` copied, the default text `defaultTemplate` formatted with `args`
+// (brace placeholders, see format.h), and each argument formatted alone with "{1}". Never
+// throws for a bad template: a placeholder past the last argument only ends the text early.
+template <class... Args>
+BaseMessage MakeMessage(const std::string& id, const std::string& defaultTemplate, Args... args) {
+  static_assert((std::is_same<Args, std::string>::value && ...), "message arguments are strings");
+  const std::string* argv[] = {&args..., nullptr};
+  std::list<std::string> rendered;
+  for (std::size_t i = 0; i < sizeof...(Args); ++i) {
+    rendered.push_back(Detail::FormatTemplate("{1}", argv + i, 1));
+  }
+  return BaseMessage(id, Detail::FormatTemplate(defaultTemplate, argv, sizeof...(Args)), rendered);
+}
+
+// Tag of the framework's own message catalog.
+struct CoreTag {};
+
+template <class Tag>
+class Message;
+
+// A message of the framework's catalog, whose default text comes from DefaultMessageForId.
+template <>
+class Message<CoreTag> : public BaseMessage {
+ public:
+  // A message without arguments; the catalog text is copied unchanged, placeholders included.
+  explicit Message(const std::string& id) : BaseMessage(id, DefaultMessageForId(id), {}) {}
+
+  // A message with one argument: MakeMessage(id, DefaultMessageForId(id), argument).
+  Message(const std::string& id, std::string&& argument)
+      : BaseMessage(MakeMessage(id, DefaultMessageForId(id), std::move(argument))) {}
+
+  // The catalog's default English text for `id`, with {1}-style placeholders where arguments
+  // belong. An identifier the catalog does not know gets a generic text naming it.
+  static std::string DefaultMessageForId(const std::string& id);
+};
+
+}  // namespace Jorv

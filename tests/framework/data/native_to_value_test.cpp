@@ -1,0 +1,281 @@
+#include "framework/data/native_to_value.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/core/value_ops.h"
+#include "support/small_stack.h"
+#include "support/test_records.h"
+
+namespace {
+
+using Jorv::BaseMessage;
+using Jorv::Data::DataValue;
+using Jorv::Data::DataValuePtr;
+using Jorv::Data::ListValue;
+using Jorv::Data::NativeToValueAdapter;
+using Jorv::Data::OptionalValue;
+using Jorv::Data::StringValue;
+using Jorv::Data::StructValue;
+using namespace TestRecords;
+
+template <class T>
+bool Write(const T& native, DataValuePtr& out, std::list<BaseMessage>& messages) {
+  return NativeToValueAdapter::Adapt(
+      &native, NativeToValueAdapter::AdaptMethod<T>::Get(&native), &out, messages,
+      Jorv::L10n::RequestLocalizerHelper::GetDefaultRequestLocalizer());
+}
+
+template <class T>
+DataValuePtr WriteOk(const T& native) {
+  DataValuePtr out;
+  std::list<BaseMessage> messages;
+  EXPECT_TRUE(Write(native, out, messages));
+  EXPECT_TRUE(messages.empty());
+  return out;
+}
+
+const StructValue& AsStruct(const DataValuePtr& value) {
+  EXPECT_TRUE(value && value->GetType() == Jorv::Data::DataType::STRUCTURE);
+  return static_cast<const StructValue&>(*value);
+}
+
+DataValuePtr Str(const std::string& s) { return StringValue::GetInstance(s); }
+DataValuePtr Int(long long v) { return DataValue::Create(v); }
+DataValuePtr Unset() { return OptionalValue::GetInstance(); }
+DataValuePtr Some(DataValuePtr v) {
+  auto o = OptionalValue::GetInstance();
+  o->value(std::move(v));
+  return o;
+}
+DataValuePtr List(int kind, std::list<DataValuePtr> elements) {
+  auto l = ListValue::GetInstance(kind);
+  for (auto& e : elements) l->Append(e);
+  return l;
+}
+DataValuePtr Struct(const std::string& name, std::map<std::string, DataValuePtr> fields) {
+  auto s = StructValue::GetInstance(name);
+  for (auto& f : fields) s->SetField(f.first, f.second);
+  return s;
+}
+DataValuePtr LeafValue(const std::string& name, long long number) {
+  return Struct(Leaf::kTypeName, {{"name", Str(name)}, {"number", Int(number)}});
+}
+DataValuePtr MapEntry(const std::string& k, const std::string& v) {
+  return Struct("map-entry", {{"key", Str(k)}, {"value", Str(v)}});
+}
+
+AllKinds FilledAllKinds() {
+  AllKinds r;
+  r.text = "hello";
+  r.integer = -42;
+  r.real = 2.5;
+  r.when = Jorv::DateTime::FromMillisSinceEpoch(1796577587123);
+  r.opaque = Jorv::Data::Opaque(DataValue::Create(std::string("held")));
+  r.color = Color::GREEN;
+  r.leaf = MakeLeaf("one", 1);
+  r.strings = {"b", "a"};
+  r.reals = {1.5, -0.25};
+  r.leaves = {MakeLeaf("x", 10), MakeLeaf("y", 20)};
+  r.tags = {{"zeta", "last"}, {"alpha", "first"}};
+  r.maybe_integer = 7;
+  r.maybe_color = Color::FromString("purple");
+  r.maybe_leaves = std::list<std::shared_ptr<const Leaf>>{};
+  r.maybe_leaf = MakeLeaf("opt", 3);
+  return r;
+}
+
+TEST(NativeToValue, WritesEveryDeclaredFieldWithItsKind) {
+  const DataValuePtr written = WriteOk(FilledAllKinds());
+  const DataValuePtr expected =
+      Struct(AllKinds::kTypeName,
+             {{"text", Str("hello")},
+              {"integer", Int(-42)},
+              {"real", DataValue::Create(2.5)},
+              {"when", Str("2026-12-06T17:19:47.123Z")},
+              {"opaque", Str("held")},
+              {"color", Str("GREEN")},
+              {"leaf", LeafValue("one", 1)},
+              {"strings", List(1, {Str("b"), Str("a")})},
+              {"reals", List(1, {DataValue::Create(1.5), DataValue::Create(-0.25)})},
+              {"leaves", List(1, {LeafValue("x", 10), LeafValue("y", 20)})},
+              {"tags", List(3, {MapEntry("alpha", "first"), MapEntry("zeta", "last")})},
+              {"maybe_integer", Some(Int(7))},
+              {"maybe_real", Unset()},
+              {"maybe_text", Unset()},
+              {"maybe_color", Some(Str("purple"))},
+              {"maybe_opaque", Unset()},
+              {"maybe_leaves", Some(List(1, {}))},
+              {"maybe_strings", Unset()},
+              {"maybe_tags", Unset()},
+              {"maybe_leaf", Some(LeafValue("opt", 3))}});
+  EXPECT_TRUE(Jorv::Data::Equals(written, expected))
+      << "written:  " << Jorv::Data::ToText(written)
+      << "\nexpected: " << Jorv::Data::ToText(expected);
+}
+
+TEST(NativeToValue, DefaultRecordWritesUnsetOptionalsAndEmptyContainers) {
+  AllKinds r;
+  r.leaf = MakeLeaf("", 0);
+  const DataValuePtr written = WriteOk(r);
+  const StructValue& s = AsStruct(written);
+  EXPECT_EQ(s.GetFields().size(), 20u);
+  for (const char* name :
+       {"maybe_integer", "maybe_real", "maybe_text", "maybe_color", "maybe_opaque", "maybe_leaves",
+        "maybe_strings", "maybe_tags", "maybe_leaf"}) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(Jorv::Data::Equals(s.GetFields().at(name), Unset()));
+  }
+  EXPECT_TRUE(Jorv::Data::Equals(s.GetFields().at("tags"), List(3, {})));
+  EXPECT_TRUE(Jorv::Data::Equals(s.GetFields().at("color"), Str("_UNKNOWN")));
+  EXPECT_EQ(s.GetFields().at("opaque")->GetType(), Jorv::Data::DataType::VOID);
+  EXPECT_TRUE(Jorv::Data::Equals(s.GetFields().at("when"), Str("1970-01-01T00:00:00.000Z")));
+}
+
+TEST(NativeToValue, OpaqueValuesAreSharedNotCopied) {
+  AllKinds r = FilledAllKinds();
+  const DataValuePtr held = LeafValue("inner", 9);
+  r.opaque = Jorv::Data::Opaque(held);
+  r.maybe_opaque = Jorv::Data::Opaque(held);
+  const DataValuePtr written = WriteOk(r);
+  const StructValue& s = AsStruct(written);
+  EXPECT_EQ(s.GetFields().at("opaque").get(), held.get());
+  const auto& optional = static_cast<const OptionalValue&>(*s.GetFields().at("maybe_opaque"));
+  EXPECT_EQ(optional.value().get(), held.get());
+}
+
+TEST(NativeToValue, UnknownFieldsAreWrittenBackBesideDeclaredOnes) {
+  Leaf leaf;
+  leaf.name = "n";
+  leaf.unknownFields = StructValue::GetInstance("unknownFields");
+  const DataValuePtr early = Str("sorts first");
+  const DataValuePtr late = Int(99);
+  leaf.unknownFields->SetField("aaa", early);
+  leaf.unknownFields->SetField("zzz", late);
+  const DataValuePtr written = WriteOk(leaf);
+  const StructValue& s = AsStruct(written);
+  ASSERT_EQ(s.GetFields().size(), 4u);
+  EXPECT_EQ(s.GetFields().at("aaa").get(), early.get());
+  EXPECT_EQ(s.GetFields().at("zzz").get(), late.get());
+  EXPECT_TRUE(Jorv::Data::Equals(s.GetFields().at("name"), Str("n")));
+}
+
+TEST(NativeToValue, EnumerationsWriteLiteralOrKeptTextOrUnknown) {
+  struct Case {
+    Color color;
+    const char* wire;
+  };
+  const Case cases[] = {
+      {Color::RED, "RED"},
+      {Color::BLUE, "BLUE"},
+      {Color(), "_UNKNOWN"},
+      {Color::FromString("_UNKNOWN"), "_UNKNOWN"},
+      {Color::FromString(""), "_UNKNOWN"},
+      {Color::FromString("red"), "red"},
+      {Color(static_cast<Color::Enumerator>(Color::_UNKNOWN + 5)), "_UNKNOWN"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.wire);
+    AllKinds r = FilledAllKinds();
+    r.color = c.color;
+    const DataValuePtr written = WriteOk(r);
+    EXPECT_TRUE(Jorv::Data::Equals(AsStruct(written).GetFields().at("color"), Str(c.wire)));
+  }
+}
+
+TEST(NativeToValue, NullRequiredRecordStopsWithOneMessageNamingItsType) {
+  AllKinds r = FilledAllKinds();
+  r.leaf = nullptr;
+  DataValuePtr out;
+  std::list<BaseMessage> messages;
+  ASSERT_FALSE(Write(r, out, messages));
+  ASSERT_EQ(messages.size(), 1u);
+  const BaseMessage& m = messages.front();
+  EXPECT_EQ(m.GetId(), "jorv.data.unset.non.optional.field");
+  EXPECT_EQ(m.GetArgs(), std::list<std::string>{"com.example.test.leaf"});
+  EXPECT_EQ(m.GetDefaultMessage(), "The required field of type com.example.test.leaf is not set.");
+  // Fields declared before "leaf" are converted after it, so they were never reached; fields
+  // declared after it were.
+  const StructValue& partial = AsStruct(out);
+  EXPECT_EQ(partial.GetFields().at("text"), nullptr);
+  EXPECT_EQ(partial.GetFields().at("color"), nullptr);
+  EXPECT_NE(partial.GetFields().at("strings"), nullptr);
+  EXPECT_NE(partial.GetFields().at("maybe_leaf"), nullptr);
+}
+
+TEST(NativeToValue, ListWithTwoNullElementsReportsOnlyTheLast) {
+  AllKinds r = FilledAllKinds();
+  r.leaves = {nullptr, MakeLeaf("middle", 2), nullptr};
+  DataValuePtr out;
+  std::list<BaseMessage> messages;
+  ASSERT_FALSE(Write(r, out, messages));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages.front().GetId(), "jorv.data.unset.non.optional.field");
+  // Elements convert back to front: the last one failed first, the middle one was never reached.
+  const auto& list = static_cast<const ListValue&>(*AsStruct(out).GetFields().at("leaves"));
+  ASSERT_EQ(list.GetElements().size(), 3u);
+  for (const DataValuePtr& element : list.GetElements()) EXPECT_EQ(element, nullptr);
+}
+
+TEST(NativeToValue, OpaqueWithoutValueFailsRequiredOrInsideSetOptional) {
+  for (bool inOptional : {false, true}) {
+    SCOPED_TRACE(inOptional);
+    AllKinds r = FilledAllKinds();
+    if (inOptional) {
+      r.maybe_opaque = Jorv::Data::Opaque(nullptr);
+    } else {
+      r.opaque = Jorv::Data::Opaque(nullptr);
+    }
+    DataValuePtr out;
+    std::list<BaseMessage> messages;
+    EXPECT_FALSE(Write(r, out, messages));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages.front().GetId(), "jorv.data.unset.field");
+    EXPECT_EQ(messages.front().GetArgs(), std::list<std::string>{"Opaque"});
+  }
+}
+
+TEST(NativeToValue, SucceedsWithMessagesAlreadyInTheList) {
+  std::list<BaseMessage> messages{BaseMessage("earlier", "Earlier.", {})};
+  DataValuePtr out;
+  EXPECT_TRUE(Write(FilledAllKinds(), out, messages));
+  EXPECT_EQ(messages.size(), 1u);
+  AllKinds broken = FilledAllKinds();
+  broken.leaves.push_back(nullptr);
+  EXPECT_FALSE(Write(broken, out, messages));
+  EXPECT_EQ(messages.size(), 2u);
+}
+
+TEST(NativeToValue, WritesStandaloneKindsAtTheRoot) {
+  const std::map<std::string, std::string> map{{"b", "2"}, {"a", "1"}};
+  EXPECT_TRUE(Jorv::Data::Equals(WriteOk(map), List(3, {MapEntry("a", "1"), MapEntry("b", "2")})));
+  const std::list<std::string> strings{"x"};
+  EXPECT_TRUE(Jorv::Data::Equals(WriteOk(strings), List(1, {Str("x")})));
+  EXPECT_TRUE(Jorv::Data::Equals(WriteOk(std::string("s")), Str("s")));
+  EXPECT_TRUE(Jorv::Data::Equals(WriteOk(Jorv::OperationInput()),
+                                 Struct(Jorv::Std::kOperationInputName, {})));
+}
+
+TEST(NativeToValue, MillionDeepChainConvertsComparesPrintsAndDiesOnASmallStack) {
+  constexpr long long kDepth = 1000000;
+  std::shared_ptr<const Chain> chain = MakeChain(kDepth);
+  Jorv::Testing::RunOnSmallStack([&] {
+    DataValuePtr first = WriteOk(*chain);
+    DataValuePtr second = WriteOk(*chain);
+    // Walk down the value: every level is a chain structure whose "next" is an optional.
+    long long levels = 0;
+    for (const Jorv::Data::DataValue* v = first.get(); v != nullptr; ++levels) {
+      const auto& s = static_cast<const StructValue&>(*v);
+      const auto& next = static_cast<const OptionalValue&>(*s.GetFields().at("next"));
+      v = next.IsSet() ? next.value().get() : nullptr;
+    }
+    EXPECT_EQ(levels, kDepth);
+    EXPECT_TRUE(Jorv::Data::Equals(first, second));
+    const std::string text = Jorv::Data::ToText(first);
+    EXPECT_EQ(text.rfind("com.example.test.chain{depth: 1000000", 0), 0u);
+    first.reset();
+    second.reset();
+  });
+  UnlinkChain(std::move(chain));
+}
+
+}  // namespace
