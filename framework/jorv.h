@@ -17,5 +17,7 @@
 #include "framework/data/message.h"
 #include "framework/data/native.h"
 #include "framework/data/native_kind.h"
+#include "framework/data/native_to_definition.h"
 #include "framework/data/native_to_value.h"
+#include "framework/data/value_to_native.h"
 #include "framework/data/std_records.h"

@@ -49,7 +49,7 @@ void OptionalValue::ReleaseChildren(std::vector<DataValuePtr>& out) { ReleaseChi
 
 std::shared_ptr<ErrorValue> ErrorValue::Create(const std::string& name,
                                                const std::list<BaseMessage>& messages) {
-  auto error = GetInstance(name);
+  auto error = std::make_shared<ErrorValue>(name);
   auto list = ListValue::GetInstance(1);
   for (const BaseMessage& message : messages) {
     auto entry = StructValue::GetInstance(Std::kLocalizableMessageName);

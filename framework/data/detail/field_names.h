@@ -1,0 +1,77 @@
+#pragma once
+// The declared field names of a record, sorted by byte order at compile time from the record's
+// one field list. The value reader merges them with a received structure's sorted field map to
+// find the fields the record does not declare.
+
+#include <array>
+#include <cstddef>
+#include <utility>
+
+#include <boost/utility/string_view.hpp>
+
+namespace Jorv {
+namespace Data {
+namespace detail {
+
+struct FieldCounter {
+  std::size_t count = 0;
+  template <class R, class M>
+  constexpr void Field(const char*, M R::*) {
+    ++count;
+  }
+};
+
+template <class T>
+constexpr std::size_t FieldCount() {
+  FieldCounter counter;
+  T::AdapterHelper::AddFields(counter);
+  return counter.count;
+}
+
+template <std::size_t N>
+struct FieldNameCollector {
+  std::array<boost::string_view, N> names{};
+  std::size_t count = 0;
+  template <class R, class M>
+  constexpr void Field(const char* name, M R::*) {
+    names[count++] = boost::string_view(name);
+  }
+};
+
+template <class T>
+constexpr std::array<boost::string_view, FieldCount<T>()> SortedFieldNames() {
+  FieldNameCollector<FieldCount<T>()> collector;
+  T::AdapterHelper::AddFields(collector);
+  auto& names = collector.names;
+  for (std::size_t i = 1; i < names.size(); ++i) {
+    for (std::size_t j = i; j > 0 && names[j] < names[j - 1]; --j) {
+      const boost::string_view swap = names[j];
+      names[j] = names[j - 1];
+      names[j - 1] = swap;
+    }
+  }
+  return names;
+}
+
+template <std::size_t N>
+constexpr bool AllDistinct(const std::array<boost::string_view, N>& sorted) {
+  for (std::size_t i = 1; i < N; ++i) {
+    if (sorted[i] == sorted[i - 1]) return false;
+  }
+  return true;
+}
+
+template <class T, class Indexes = std::make_index_sequence<FieldCount<T>()>>
+struct KnownNames;
+
+// KnownNames<T>::value: the sorted names as the array the unknown-fields collector takes.
+template <class T, std::size_t... I>
+struct KnownNames<T, std::index_sequence<I...>> {
+  static constexpr std::array<boost::string_view, sizeof...(I)> sorted = SortedFieldNames<T>();
+  static_assert(AllDistinct(sorted), "a record lists the same wire name twice");
+  static constexpr boost::string_view value[] = {sorted[I]...};
+};
+
+}  // namespace detail
+}  // namespace Data
+}  // namespace Jorv
