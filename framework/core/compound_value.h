@@ -74,7 +74,9 @@ class ErrorValue final : public CompoundValue {
   static constexpr DataType::EnumType kType = DataType::ERROR;
   // A new error value named `name` without messages: its field "messages" is an empty list,
   // so that every error value has the shape of the standard error records.
-  static std::shared_ptr<ErrorValue> GetInstance(const std::string& name) { return Create(name, {}); }
+  static std::shared_ptr<ErrorValue> GetInstance(const std::string& name) {
+    return Create(name, {});
+  }
   // A new error value named `name` whose field "messages" lists `messages` as localizable
   // message structures, in order.
   static std::shared_ptr<ErrorValue> Create(const std::string& name,

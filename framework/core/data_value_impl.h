@@ -85,6 +85,7 @@ struct PrimitiveTraits<Void> {
   using ValueClass = VoidValue;
   static constexpr const char* kKind = "void";
   static std::shared_ptr<VoidValue> Make(const Void&) { return VoidValue::GetInstance(); }
+  static bool Parse(const std::string&, Void&) { return false; }
 };
 
 }  // namespace detail
@@ -102,15 +103,19 @@ bool DataValue::Value(const DataValuePtr& value, T& out, std::list<BaseMessage>&
     AppendTypeMismatch(ValueClass::kType, value, messages);
     return false;
   }
-  const auto& held = static_cast<const ValueClass&>(*value).GetValue();
-  if (!Traits::FromHeld(held, out)) {
-    // Only a held text can fail to read (a malformed date-time).
-    if constexpr (std::is_same<std::decay_t<decltype(held)>, std::string>::value) {
-      AppendParseFailure(held, Traits::kKind, messages);
+  if constexpr (std::is_same<T, Void>::value) {
+    return true;  // the void value holds nothing to read
+  } else {
+    const auto& held = static_cast<const ValueClass&>(*value).GetValue();
+    if (!Traits::FromHeld(held, out)) {
+      // Only a held text can fail to read (a malformed date-time).
+      if constexpr (std::is_same<std::decay_t<decltype(held)>, std::string>::value) {
+        AppendParseFailure(held, Traits::kKind, messages);
+      }
+      return false;
     }
-    return false;
+    return true;
   }
-  return true;
 }
 
 template <class T>

@@ -23,7 +23,22 @@ constexpr Entry kCatalog[] = {
     {MessageIds::kTypeMismatch, "Expected a value of kind {1} but found {2}."},
     {MessageIds::kUnsetField, "A field of type {1} is not set."},
     {MessageIds::kUnsetNonOptionalField, "The required field of type {1} is not set."},
+    {MessageIds::kValidationKind, "Expected a value of kind {1} at '{2}' but found {3}."},
+    {MessageIds::kValidationStructName, "Expected the structure {1} at '{2}' but found {3}."},
+    {MessageIds::kValidationMissingField, "The required field '{1}' is missing."},
+    {MessageIds::kValidationParse, "The text '{1}' at '{2}' is not a valid {3}."},
+    {MessageIds::kValidationMapEntry,
+     "The map entry at '{1}' is not a structure with string fields key and value."},
+    {MessageIds::kValidationUnresolved, "The structure reference {1} at '{2}' has no target."},
     {MessageIds::kSignalNotConnected, "The method is not connected to an implementation."},
+    {MessageIds::kInputInvalid, "The input of method {1} does not conform at '{2}'."},
+    {MessageIds::kOutputInvalid, "The output of method {1} does not conform at '{2}'."},
+    {MessageIds::kErrorInvalid, "The error {2} of method {1} does not conform at '{3}'."},
+    {MessageIds::kErrorUndeclared, "Method {1} reported the error {2}, which it does not declare."},
+    {MessageIds::kErrorMissing, "Method {1} reported an error without an error value."},
+    {MessageIds::kUnknownInterface, "No interface {1} is published."},
+    {MessageIds::kUnknownMethod, "The interface {2} has no method {1}."},
+    {MessageIds::kMethodFailed, "The method {1} failed: {2}"},
 };
 
 }  // namespace

@@ -2,7 +2,7 @@
 // The kinds of native types that records are made of, classified once. Each conversion engine
 // picks its method for a type from this list, in this order:
 //
-//   primitive        std::string, long long, double, Jorv::DateTime
+//   primitive        std::string, long long, double, Jorv::DateTime, Jorv::Void
 //   enumeration      Jorv::Data::Enumeration<...>
 //   record           a class with a nested AdapterHelper that lists its fields
 //   shared record    std::shared_ptr<const R>, required: never null when written
@@ -22,6 +22,7 @@
 
 #include <boost/optional.hpp>
 
+#include "framework/core/data_value.h"
 #include "framework/core/date_time.h"
 #include "framework/core/opaque.h"
 #include "framework/core/optional_ptr.h"
@@ -62,7 +63,8 @@ struct NativeTraits {
 template <class T>
 struct NativeTraits<
     T, std::enable_if_t<std::is_same<T, std::string>::value || std::is_same<T, long long>::value ||
-                        std::is_same<T, double>::value || std::is_same<T, DateTime>::value>> {
+                        std::is_same<T, double>::value || std::is_same<T, DateTime>::value ||
+                        std::is_same<T, Void>::value>> {
   static constexpr NativeKind kind = NativeKind::kPrimitive;
 };
 template <class L>

@@ -153,9 +153,10 @@ class NativeToDefinitionAdapter::CompoundHelper<StructDefinition> {
   template <class T>
   void AddFields();
 
-  // One declared field, called by the record's field list in declaration order.
-  template <class R, class M>
-  void Field(const char* name, M R::*);
+  // One declared field, called by the record's field list in declaration order; annotations
+  // such as Metadata::Identifier are for other walkers and ignored here.
+  template <class R, class M, class... Annotations>
+  void Field(const char* name, M R::*, const Annotations&...);
 
  private:
   std::shared_ptr<StructDefinition::Fields> fields_;

@@ -113,9 +113,10 @@ class NativeToValueAdapter::CompoundHelper<StructValue> {
   template <class T>
   void AddFields(const T* record);
 
-  // One declared field, called by the record's field list in declaration order.
-  template <class R, class M>
-  void Field(const char* name, M R::*member);
+  // One declared field, called by the record's field list in declaration order; annotations
+  // such as Metadata::Identifier are for other walkers and ignored here.
+  template <class R, class M, class... Annotations>
+  void Field(const char* name, M R::*member, const Annotations&...);
 
  private:
   std::shared_ptr<StructValue> value_;

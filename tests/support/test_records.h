@@ -1,7 +1,7 @@
 #pragma once
 // Test-only records that exercise every field kind of the conversion engines: a record with
-// one field of each kind, a small leaf record, a test enumeration, and a record that holds an
-// optional pointer to its own type for deep nesting.
+// one field of each kind, a small leaf record, a test enumeration, records that contain their
+// own type (directly, through a list, or through another record) for cycles and deep nesting.
 
 #include <cstdint>
 #include <list>
@@ -105,6 +105,61 @@ struct Chain : Jorv::Data::BaseNative {
   };
 };
 
+// A record holding a list of its own type.
+struct Tree : Jorv::Data::BaseNative {
+  static constexpr const char* kTypeName = "com.example.test.tree";
+  std::string label;
+  std::list<std::shared_ptr<const Tree>> children;
+
+  struct AdapterHelper {
+    template <class Fields>
+    static constexpr void AddFields(Fields& f) {
+      f.Field("label", &Tree::label);
+      f.Field("children", &Tree::children);
+    }
+  };
+};
+
+// A record using a self-containing record twice.
+struct Forest : Jorv::Data::BaseNative {
+  static constexpr const char* kTypeName = "com.example.test.forest";
+  std::list<std::shared_ptr<const Tree>> trees;
+  Jorv::OptionalPtr<const Tree> tallest;
+
+  struct AdapterHelper {
+    template <class Fields>
+    static constexpr void AddFields(Fields& f) {
+      f.Field("trees", &Forest::trees);
+      f.Field("tallest", &Forest::tallest);
+    }
+  };
+};
+
+// Two records that contain each other.
+struct Pong;
+struct Ping : Jorv::Data::BaseNative {
+  static constexpr const char* kTypeName = "com.example.test.ping";
+  Jorv::OptionalPtr<const Pong> pong;
+
+  struct AdapterHelper {
+    template <class Fields>
+    static constexpr void AddFields(Fields& f) {
+      f.Field("pong", &Ping::pong);
+    }
+  };
+};
+struct Pong : Jorv::Data::BaseNative {
+  static constexpr const char* kTypeName = "com.example.test.pong";
+  std::list<std::shared_ptr<const Ping>> pings;
+
+  struct AdapterHelper {
+    template <class Fields>
+    static constexpr void AddFields(Fields& f) {
+      f.Field("pings", &Pong::pings);
+    }
+  };
+};
+
 inline std::shared_ptr<const Leaf> MakeLeaf(std::string name, long long number) {
   auto leaf = std::make_shared<Leaf>();
   leaf->name = std::move(name);
@@ -131,6 +186,27 @@ inline void UnlinkChain(std::shared_ptr<const Chain> head) {
     if (head.use_count() == 1) const_cast<Chain&>(*head).next.reset();
     head = std::move(next);
   }
+}
+
+// An AllKinds with every required field set to a non-default value and some optionals set.
+inline AllKinds FilledAllKinds() {
+  AllKinds r;
+  r.text = "hello";
+  r.integer = -42;
+  r.real = 2.5;
+  r.when = Jorv::DateTime::FromMillisSinceEpoch(1796577587123);
+  r.opaque = Jorv::Data::Opaque(Jorv::Data::DataValue::Create(std::string("held")));
+  r.color = Color::GREEN;
+  r.leaf = MakeLeaf("one", 1);
+  r.strings = {"b", "a"};
+  r.reals = {1.5, -0.25};
+  r.leaves = {MakeLeaf("x", 10), MakeLeaf("y", 20)};
+  r.tags = {{"zeta", "last"}, {"alpha", "first"}};
+  r.maybe_integer = 7;
+  r.maybe_color = Color::FromString("purple");
+  r.maybe_leaves = std::list<std::shared_ptr<const Leaf>>{};
+  r.maybe_leaf = MakeLeaf("opt", 3);
+  return r;
 }
 
 }  // namespace TestRecords

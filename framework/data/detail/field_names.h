@@ -15,8 +15,8 @@ namespace detail {
 
 struct FieldCounter {
   std::size_t count = 0;
-  template <class R, class M>
-  constexpr void Field(const char*, M R::*) {
+  template <class R, class M, class... Annotations>
+  constexpr void Field(const char*, M R::*, const Annotations&...) {
     ++count;
   }
 };
@@ -32,8 +32,8 @@ template <std::size_t N>
 struct FieldNameCollector {
   std::array<boost::string_view, N> names{};
   std::size_t count = 0;
-  template <class R, class M>
-  constexpr void Field(const char* name, M R::*) {
+  template <class R, class M, class... Annotations>
+  constexpr void Field(const char* name, M R::*, const Annotations&...) {
     names[count++] = boost::string_view(name);
   }
 };

@@ -92,8 +92,9 @@ void NativeToDefinitionAdapter::CompoundHelper<StructDefinition>::AddFields() {
   T::AdapterHelper::AddFields(*this);
 }
 
-template <class R, class M>
-void NativeToDefinitionAdapter::CompoundHelper<StructDefinition>::Field(const char* name, M R::*) {
+template <class R, class M, class... Annotations>
+void NativeToDefinitionAdapter::CompoundHelper<StructDefinition>::Field(const char* name, M R::*,
+                                                                        const Annotations&...) {
   queue_.Push(SrcType(), AdaptMethod<M>::Get(), &(*fields_)[name]);
 }
 

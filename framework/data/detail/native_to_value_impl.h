@@ -134,8 +134,9 @@ void NativeToValueAdapter::CompoundHelper<StructValue>::AddFields(const T* recor
   }
 }
 
-template <class R, class M>
-void NativeToValueAdapter::CompoundHelper<StructValue>::Field(const char* name, M R::*member) {
+template <class R, class M, class... Annotations>
+void NativeToValueAdapter::CompoundHelper<StructValue>::Field(const char* name, M R::*member,
+                                                              const Annotations&...) {
   const M& field = static_cast<const R*>(record_)->*member;
   queue_.Push(&field, AdaptMethod<M>::Get(), value_->CreateSlot(name));
 }

@@ -248,8 +248,9 @@ void ValueToNativeAdapter::CompoundHelper<StructValue>::AddFields(T* record) {
   }
 }
 
-template <class R, class M>
-void ValueToNativeAdapter::CompoundHelper<StructValue>::Field(const char* name, M R::*member) {
+template <class R, class M, class... Annotations>
+void ValueToNativeAdapter::CompoundHelper<StructValue>::Field(const char* name, M R::*member,
+                                                              const Annotations&...) {
   if (Failed()) return;
   M* slot = &(static_cast<R*>(record_)->*member);
   if constexpr (IsOptionalField<M>()) {

@@ -5,6 +5,7 @@
 #include "framework/core/value_ops.h"
 #include "support/small_stack.h"
 #include "support/test_records.h"
+#include "support/values.h"
 
 namespace {
 
@@ -12,76 +13,14 @@ using Jorv::BaseMessage;
 using Jorv::Data::DataValue;
 using Jorv::Data::DataValuePtr;
 using Jorv::Data::ListValue;
-using Jorv::Data::NativeToValueAdapter;
 using Jorv::Data::OptionalValue;
-using Jorv::Data::StringValue;
 using Jorv::Data::StructValue;
+using namespace Jorv::Testing;
 using namespace TestRecords;
-
-template <class T>
-bool Write(const T& native, DataValuePtr& out, std::list<BaseMessage>& messages) {
-  return NativeToValueAdapter::Adapt(
-      &native, NativeToValueAdapter::AdaptMethod<T>::Get(&native), &out, messages,
-      Jorv::L10n::RequestLocalizerHelper::GetDefaultRequestLocalizer());
-}
-
-template <class T>
-DataValuePtr WriteOk(const T& native) {
-  DataValuePtr out;
-  std::list<BaseMessage> messages;
-  EXPECT_TRUE(Write(native, out, messages));
-  EXPECT_TRUE(messages.empty());
-  return out;
-}
 
 const StructValue& AsStruct(const DataValuePtr& value) {
   EXPECT_TRUE(value && value->GetType() == Jorv::Data::DataType::STRUCTURE);
   return static_cast<const StructValue&>(*value);
-}
-
-DataValuePtr Str(const std::string& s) { return StringValue::GetInstance(s); }
-DataValuePtr Int(long long v) { return DataValue::Create(v); }
-DataValuePtr Unset() { return OptionalValue::GetInstance(); }
-DataValuePtr Some(DataValuePtr v) {
-  auto o = OptionalValue::GetInstance();
-  o->value(std::move(v));
-  return o;
-}
-DataValuePtr List(int kind, std::list<DataValuePtr> elements) {
-  auto l = ListValue::GetInstance(kind);
-  for (auto& e : elements) l->Append(e);
-  return l;
-}
-DataValuePtr Struct(const std::string& name, std::map<std::string, DataValuePtr> fields) {
-  auto s = StructValue::GetInstance(name);
-  for (auto& f : fields) s->SetField(f.first, f.second);
-  return s;
-}
-DataValuePtr LeafValue(const std::string& name, long long number) {
-  return Struct(Leaf::kTypeName, {{"name", Str(name)}, {"number", Int(number)}});
-}
-DataValuePtr MapEntry(const std::string& k, const std::string& v) {
-  return Struct("map-entry", {{"key", Str(k)}, {"value", Str(v)}});
-}
-
-AllKinds FilledAllKinds() {
-  AllKinds r;
-  r.text = "hello";
-  r.integer = -42;
-  r.real = 2.5;
-  r.when = Jorv::DateTime::FromMillisSinceEpoch(1796577587123);
-  r.opaque = Jorv::Data::Opaque(DataValue::Create(std::string("held")));
-  r.color = Color::GREEN;
-  r.leaf = MakeLeaf("one", 1);
-  r.strings = {"b", "a"};
-  r.reals = {1.5, -0.25};
-  r.leaves = {MakeLeaf("x", 10), MakeLeaf("y", 20)};
-  r.tags = {{"zeta", "last"}, {"alpha", "first"}};
-  r.maybe_integer = 7;
-  r.maybe_color = Color::FromString("purple");
-  r.maybe_leaves = std::list<std::shared_ptr<const Leaf>>{};
-  r.maybe_leaf = MakeLeaf("opt", 3);
-  return r;
 }
 
 TEST(NativeToValue, WritesEveryDeclaredFieldWithItsKind) {
