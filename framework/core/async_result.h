@@ -53,6 +53,9 @@ class AsyncResult {
   AsyncResult() = default;
   // A result whose short form is `callback`.
   AsyncResult(ShortForm callback) : callbacks_{std::move(callback), nullptr} {}  // NOLINT
+  // A result with both forms set: completing it calls `shortForm` while that is set.
+  AsyncResult(ShortForm shortForm, LongForm longForm)
+      : callbacks_{std::move(shortForm), std::move(longForm)} {}
   // A result whose long form is `callback` and whose short form is empty.
   static AsyncResult FromLongForm(LongForm callback) {
     AsyncResult result;

@@ -6,20 +6,20 @@ namespace Jorv {
 namespace Std {
 
 // The localizable-message structure and its fields.
-constexpr const char kLocalizableMessageName[] = "com.zentak.jorv.std.localizable_message";
-constexpr const char kLocalizableMessageId[] = "id";
-constexpr const char kLocalizableMessageDefaultMessage[] = "default_message";
-constexpr const char kLocalizableMessageArgs[] = "args";
+inline constexpr char kLocalizableMessageName[] = "com.zentak.jorv.std.localizable_message";
+inline constexpr char kLocalizableMessageId[] = "id";
+inline constexpr char kLocalizableMessageDefaultMessage[] = "default_message";
+inline constexpr char kLocalizableMessageArgs[] = "args";
 
 // The field of an error value that lists its messages.
-constexpr const char kErrorMessagesField[] = "messages";
+inline constexpr char kErrorMessagesField[] = "messages";
 
 // The structure name of every method input.
-constexpr const char kOperationInputName[] = "com.zentak.jorv.std.operation_input";
+inline constexpr char kOperationInputName[] = "com.zentak.jorv.std.operation_input";
 
 // Standard error names.
-constexpr const char kInvalidArgument[] = "com.zentak.jorv.std.errors.invalid_argument";
-constexpr const char kInternalServerError[] = "com.zentak.jorv.std.errors.internal_server_error";
+inline constexpr char kInvalidArgument[] = "com.zentak.jorv.std.errors.invalid_argument";
+inline constexpr char kInternalServerError[] = "com.zentak.jorv.std.errors.internal_server_error";
 
 }  // namespace Std
 }  // namespace Jorv

@@ -25,6 +25,7 @@
 #include <boost/utility/string_view.hpp>
 
 #include "framework/core/compound_value.h"
+#include "framework/data/detail/field_names.h"
 
 namespace Jorv {
 
@@ -81,6 +82,12 @@ struct TypeInfo {
     return std::make_shared<T>();
   }
 };
+
+// The number of fields that record T lists.
+template <class T>
+constexpr std::size_t FieldCount() {
+  return detail::FieldCount<T>();
+}
 
 }  // namespace Data
 }  // namespace Jorv
