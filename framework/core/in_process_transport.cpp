@@ -1,7 +1,10 @@
 #include "framework/core/in_process_transport.h"
 
+#include <deque>
 #include <exception>
+#include <functional>
 #include <list>
+#include <mutex>
 
 #include "framework/core/message_catalog.h"
 #include "framework/core/standard_names.h"
@@ -20,6 +23,69 @@ void Answer(const AsyncApiResultCb& callback, const char* errorName, BaseMessage
 template <class... Args>
 BaseMessage Describe(const char* id, Args... args) {
   return MakeMessage(id, Message<CoreTag>::DefaultMessageForId(id), std::string(args)...);
+}
+
+// Runs the deliveries and next-report requests of one call one at a time, in order. A task
+// started while another runs (on this thread, from inside it, or on another thread) waits in
+// the queue and runs when the running one returns, on the thread that runs the queue. So a
+// client that asks for the next item from inside its callback, against a provider that answers
+// at once, does not grow the stack by one round per item, and the reports of one call never
+// overlap.
+class Strand {
+ public:
+  void Run(std::function<void()> task) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (running_) {
+        queue_.push_back(std::move(task));
+        return;
+      }
+      running_ = true;
+    }
+    std::exception_ptr failure;
+    for (;;) {
+      try {
+        task();
+      } catch (...) {
+        if (!failure) failure = std::current_exception();
+      }
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (queue_.empty()) {
+        running_ = false;
+        break;
+      }
+      task = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    if (failure) std::rethrow_exception(failure);
+  }
+
+ private:
+  std::mutex mutex_;
+  bool running_ = false;
+  std::deque<std::function<void()>> queue_;
+};
+
+// The callback the provider side of a call sees: it hands each delivery to the client's
+// callback through the call's strand, and each next-report request back to the provider
+// through the same strand.
+AsyncApiResultCb ThroughStrand(AsyncApiResultCb client, std::shared_ptr<Strand> strand) {
+  return AsyncApiResultCb([client = std::move(client), strand = std::move(strand)](
+                              const std::shared_ptr<const MethodResult>& result,
+                              const Progress& progress, AsyncApiResultCb::Continuation&& next) {
+    AsyncApiResultCb::Continuation request;
+    if (next) {
+      request = [strand, next = std::move(next)](std::shared_ptr<AsyncApiResultCb> receiver) {
+        auto wrapped = receiver
+                           ? std::make_shared<AsyncApiResultCb>(ThroughStrand(*receiver, strand))
+                           : nullptr;
+        strand->Run([next, wrapped] { next(wrapped); });
+      };
+    }
+    strand->Run([client, result, progress, request = std::move(request)]() mutable {
+      client(result, progress, std::move(request));
+    });
+  });
 }
 
 }  // namespace
@@ -62,16 +128,17 @@ void InProcessApiProvider::InvokeAsync(const std::shared_ptr<const MethodIdentif
   }
   const auto ownActivation =
       activation ? activation->CopyForCall() : std::make_shared<AsyncActivation>();
+  const AsyncApiResultCb providerSide = ThroughStrand(callback, std::make_shared<Strand>());
   try {
-    target->Invoke(input, ownActivation, callback);
+    target->Invoke(input, ownActivation, providerSide);
   } catch (const std::exception& failure) {
-    if (callback.IsArmed()) {
-      Answer(callback, Std::kInternalServerError,
+    if (providerSide.IsArmed()) {
+      Answer(providerSide, Std::kInternalServerError,
              Describe(MessageIds::kMethodFailed, method->ToString(), failure.what()));
     }
   } catch (...) {
-    if (callback.IsArmed()) {
-      Answer(callback, Std::kInternalServerError,
+    if (providerSide.IsArmed()) {
+      Answer(providerSide, Std::kInternalServerError,
              Describe(MessageIds::kMethodFailed, method->ToString(),
                       std::string("unknown exception")));
     }

@@ -33,7 +33,9 @@ class InProcessApiProvider : public ApiProvider {
   // ("jorv.core.unknown.interface", "jorv.core.unknown.method"). An exception escaping the
   // method is caught: a callback not yet spent receives
   // "com.zentak.jorv.std.errors.internal_server_error" with "jorv.core.method.failed" naming
-  // the method and the exception, and the caller goes on.
+  // the method and the exception, and the caller goes on; one escaping after the callback was
+  // spent is dropped. Deliveries and next-report requests of one call run one at a time, in
+  // order, so that a stream pulled from inside its own callback runs in constant stack.
   void InvokeAsync(const std::shared_ptr<const MethodIdentifier>& method,
                    const Data::DataValuePtr& input,
                    const std::shared_ptr<AsyncActivation>& activation,
