@@ -1,0 +1,67 @@
+// The README's service example, compiled and run. Includes only the umbrella header, which
+// proves it is all a program needs.
+#include "stats/provider/stats_provider.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace Com::Zentak::Stats::Provider;
+using Jorv::Core::AsyncActivation;
+
+// Answers Get with an Info naming the query; the other operations are not exercised here.
+class Queries : public QueriesSvc::AsyncServiceInterface {
+ public:
+  void Get(const std::string& query, const std::shared_ptr<AsyncActivation>&,
+           const QueriesSvc::GetMethod::ResultCbType& result) override {
+    auto info = std::make_shared<QueriesSvc::Info>();
+    info->query = query;
+    result(info);
+  }
+  void Create(const std::shared_ptr<const QueriesSvc::CreateSpec>&,
+              const std::shared_ptr<AsyncActivation>&,
+              const QueriesSvc::CreateMethod::ResultCbType& result) override {
+    result(std::make_shared<QueriesSvc::CreateResult>());
+  }
+  void List(const std::shared_ptr<AsyncActivation>&,
+            const QueriesSvc::ListMethod::ResultCbType& result) override {
+    result(std::list<std::string>());
+  }
+  void Update(const std::string&, const std::shared_ptr<const QueriesSvc::UpdateSpec>&,
+              const std::shared_ptr<AsyncActivation>&,
+              const QueriesSvc::UpdateMethod::ResultCbType& result) override {
+    result(Jorv::Void());
+  }
+  void Delete(const std::string&, const std::shared_ptr<AsyncActivation>&,
+              const QueriesSvc::DeleteMethod::ResultCbType& result) override {
+    result(Jorv::Void());
+  }
+  void Execute(const std::string&, const std::shared_ptr<AsyncActivation>&,
+               const QueriesSvc::ExecuteMethod::ResultCbType& result) override {
+    result(std::make_shared<Result>());
+  }
+};
+
+TEST(ReadmeExample, CallsAServiceThroughTheInProcessTransport) {
+  auto myQueriesImplementation = std::make_shared<Queries>();
+  int calls = 0;
+  std::string received;
+
+  auto transport = std::make_shared<Jorv::Core::InProcessApiProvider>();
+  transport->Publish(QueriesSvc::AsyncServiceBinder::BindImplementation(myQueriesImplementation));
+
+  QueriesSvc::AsyncServiceStub queries(std::make_shared<Jorv::Stub::AsyncApiStub>(transport));
+  queries.Get(
+      "q1", nullptr,
+      QueriesSvc::GetMethod::ResultCbType(
+          [&](const boost::optional<std::shared_ptr<const QueriesSvc::Info>>& info,
+              const std::shared_ptr<const Jorv::Data::ErrorValue>& error, const Jorv::Progress&) {
+            ++calls;
+            if (info && !error) received = (*info)->query;
+          }));
+
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(received, "q1");
+}
+
+}  // namespace
