@@ -100,21 +100,6 @@ inline std::string DefinitionText(const Data::DataDefinitionPtr& definition) {
   }
 }
 
-// The field `name` of the structure `value`; null, with a test failure, when there is none.
-inline Data::DataValuePtr FieldOf(const Data::DataValuePtr& value, const std::string& name) {
-  if (!value || !Data::DataType::IsCompound(value->GetType())) {
-    ADD_FAILURE() << "not a structure: " << Data::ToText(value);
-    return nullptr;
-  }
-  const auto& fields = static_cast<const Data::CompoundValue&>(*value).GetFields();
-  const auto found = fields.find(name);
-  if (found == fields.end()) {
-    ADD_FAILURE() << "no field " << name << " in " << Data::ToText(value);
-    return nullptr;
-  }
-  return found->second;
-}
-
 // A copy of the structure `value` (same name, field values shared) with each field of `set`
 // set to its value, or removed when that value is null.
 inline Data::DataValuePtr Edited(const Data::DataValuePtr& value,
@@ -151,13 +136,13 @@ template <class T>
 void ExpectFieldRequirement(const Data::DataValuePtr& full, const std::string& name,
                             bool required) {
   SCOPED_TRACE(name);
-  ASSERT_TRUE(FieldOf(full, name)) << "the field to remove is not there";
+  const auto& structure = static_cast<const Data::StructValue&>(*full);
+  ASSERT_EQ(structure.GetFields().count(name), 1u) << "the field to remove is not there";
   const Data::DataValuePtr without = Edited(full, {{name, nullptr}});
   if (required) {
     const BaseMessage m = ReadFails<T>(without);
     EXPECT_EQ(m.GetId(), "jorv.data.missing.field");
-    EXPECT_EQ(m.GetArgs(), (std::list<std::string>{
-                               name, static_cast<const Data::StructValue&>(*full).GetName()}));
+    EXPECT_EQ(m.GetArgs(), (std::list<std::string>{name, structure.GetName()}));
   } else {
     ReadOk<T>(without);
   }
