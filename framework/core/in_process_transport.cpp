@@ -4,6 +4,7 @@
 #include <exception>
 #include <functional>
 #include <list>
+#include <memory>
 #include <mutex>
 
 #include "framework/core/message_catalog.h"
@@ -31,7 +32,7 @@ BaseMessage Describe(const char* id, Args... args) {
 // client that asks for the next item from inside its callback, against a provider that answers
 // at once, does not grow the stack by one round per item, and the reports of one call never
 // overlap.
-class Strand {
+class Strand : public std::enable_shared_from_this<Strand> {
  public:
   void Run(std::function<void()> task) {
     {
@@ -42,6 +43,8 @@ class Strand {
       }
       running_ = true;
     }
+    // A final delivery made while the queue runs destroys the callback that owns this strand.
+    const std::shared_ptr<Strand> self = shared_from_this();
     std::exception_ptr failure;
     for (;;) {
       try {
