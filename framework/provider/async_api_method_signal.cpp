@@ -80,7 +80,7 @@ void AsyncApiMethodSignal::ValidateResultWrapper::operator()(
   if (output) {
     auto result = ApiMethodHelper::ValidateOutput(signal.name_, signal.output_, *output);
     Core::AsyncApiResultCb::Continuation next;
-    if (continuation) next = ContinuationAdapter(continuation, signal_);
+    if (continuation) next = ContinuationAdapter(std::move(continuation), signal_);
     Core::AsyncApiResultCb callback = std::move(callback_);
     callback(result, progress, std::move(next));
     return;

@@ -362,8 +362,8 @@ void ExpectEnd(const Report& report) {
   EXPECT_FALSE(report.continued);
 }
 
-// Expects `report` to end the stream with an error named `name` carrying exactly the messages
-// `ids`, each with the arguments given beside it.
+// Expects `report` to end the stream with an error named `name` carrying exactly `messages`
+// (identifier, arguments), in order.
 void ExpectError(const Report& report, const std::string& name,
                  const std::vector<std::pair<std::string, std::list<std::string>>>& messages) {
   EXPECT_FALSE(report.item);
@@ -582,6 +582,8 @@ TEST_F(AttachStream, MillionItemsPulledFromInsideTheCallbackRunInConstantStack) 
   EXPECT_EQ(provider->requests, kItems);
   EXPECT_LE(items.peak, 2);
   EXPECT_LE(continuations.peak, 3);
+  EXPECT_LE(callbacks.peak, 4);
+  EXPECT_LE(client.peakWatchedAlive, 1);
 }
 
 TEST_F(AttachStream, ItemsPulledOneAtATimeDoNotAccumulateOnEitherSide) {
