@@ -14,6 +14,7 @@
 #include "framework/core/standard_names.h"
 #include "framework/data/native_to_value.h"
 #include "framework/data/value_to_native.h"
+#include "framework/stub/detail/call_input.h"
 
 namespace Jorv {
 namespace Stub {
@@ -94,15 +95,10 @@ struct AsyncStreamMethodInvoker {
                      const std::shared_ptr<Core::AsyncActivation>& activation,
                      const typename M::StreamResultCbType& result,
                      const std::shared_ptr<AsyncApiStub>& stub) {
-    const auto interfaceId = Core::InterfaceIdentifier::GetInstance(
-        Data::TypeInfo<typename M::ServiceInterface>::name());
-    const auto methodId = Core::MethodIdentifier::GetInstance(interfaceId, M::methodName());
-    const L10n::RequestLocalizer localizer{L10n::Localizer(), L10n::LocaleSpec()};
+    std::shared_ptr<const Core::MethodIdentifier> methodId;
     Data::DataValuePtr value;
     std::list<BaseMessage> messages;
-    if (!Data::NativeToValueAdapter::Adapt(
-            &input, Data::NativeToValueAdapter::AdaptMethod<typename M::Input>::Get(&input), &value,
-            messages, localizer)) {
+    if (!detail::PrepareCall<M>(input, methodId, value, messages)) {
       result.error(Data::ErrorValue::Create(Std::kInvalidArgument, messages));
       return;
     }
