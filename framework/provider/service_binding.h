@@ -68,5 +68,22 @@ std::shared_ptr<const AsyncApiInterface> PublishInterface(
       Core::InterfaceIdentifier::GetInstance(Data::TypeInfo<Interface>::name()), methods);
 }
 
+// The binder of a service: BindImplementation as the services publish it. `Helper::Bind` lists
+// the service's methods.
+template <class Interface, class Helper>
+struct ServiceBinder {
+  // Binds `implementation` with a new default localizer.
+  static std::shared_ptr<const AsyncApiInterface> BindImplementation(
+      const std::shared_ptr<Interface>& implementation) {
+    return BindImplementation(implementation, std::make_shared<L10n::Localizer>());
+  }
+  // Binds `implementation`; calls find `localizer` in their activation. Neither may be null.
+  static std::shared_ptr<const AsyncApiInterface> BindImplementation(
+      const std::shared_ptr<Interface>& implementation,
+      const std::shared_ptr<L10n::Localizer>& localizer) {
+    return Helper::Bind(implementation, localizer);
+  }
+};
+
 }  // namespace Provider
 }  // namespace Jorv

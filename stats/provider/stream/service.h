@@ -83,19 +83,9 @@ struct AsyncServiceBinderHelper {
       const std::shared_ptr<::Jorv::L10n::Localizer>& localizer);
 };
 
-struct AsyncServiceBinder {
-  // Binds `implementation` with a new default localizer.
-  static std::shared_ptr<const ::Jorv::Provider::AsyncApiInterface> BindImplementation(
-      const std::shared_ptr<AsyncServiceInterface>& implementation) {
-    return BindImplementation(implementation, std::make_shared<::Jorv::L10n::Localizer>());
-  }
-  // Binds `implementation`; calls find `localizer` in their activation. Neither may be null.
-  static std::shared_ptr<const ::Jorv::Provider::AsyncApiInterface> BindImplementation(
-      const std::shared_ptr<AsyncServiceInterface>& implementation,
-      const std::shared_ptr<::Jorv::L10n::Localizer>& localizer) {
-    return AsyncServiceBinderHelper::Bind(implementation, localizer);
-  }
-};
+// Binds an implementation: BindImplementation(implementation[, localizer]).
+struct AsyncServiceBinder
+    : ::Jorv::Provider::ServiceBinder<AsyncServiceInterface, AsyncServiceBinderHelper> {};
 
 }  // namespace StreamSvc
 }  // namespace Provider
