@@ -1,6 +1,9 @@
 # Thin wrapper over CMake: each command installs what is missing, configures, builds, runs.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+BENCH_BUILD ?= build-bench
+BENCH_PEERS := nlohmann-json3-dev libboost-json1.81-dev libgrpc++-dev protobuf-compiler-grpc \
+               libprotobuf-dev protobuf-compiler
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 WERROR     := $(if $(CI),ON,OFF)
@@ -22,8 +25,12 @@ demo: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-bench: build
-	@echo "bench: no benchmark suite yet."
+bench:
+	@scripts/install-deps.sh $(BENCH_PEERS)
+	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DSTATS_PROVIDER_BENCH=ON -DSTATS_PROVIDER_TESTS=ON -DSTATS_PROVIDER_WERROR=$(WERROR) $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(BENCH_BUILD) -j $(JOBS) --target stats_bench stats_depth_probe stats_bench_report bench_tests
+	@$(BENCH_BUILD)/tests/bench_tests --gtest_brief=1
+	@bench/run.sh $(BENCH_BUILD)
 
 check: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSTATS_PROVIDER_SANITIZE=ON -DSTATS_PROVIDER_WERROR=$(WERROR) $(CMAKE_ARGS) >/dev/null
@@ -34,4 +41,4 @@ format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD) $(ASAN_BUILD)
+	@rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)

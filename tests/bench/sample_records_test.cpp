@@ -1,0 +1,74 @@
+#include "sample_records.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+using namespace StatsBench;
+
+// The samples cover snapshots with and without resource ids and values with and without their
+// double; both peers must write the same document and read it back to the input, or the
+// benchmarks would compare different work.
+TEST(SampleRecords, PeersWriteTheSameDocumentAndReadItBack) {
+  for (const Shape shape : {kSmall, Shape{4, 3}, Shape{0, 0}}) {
+    SCOPED_TRACE(std::to_string(shape.snapshots) + "x" + std::to_string(shape.values));
+    const Plain::Result input = Plain::FromRecords(*MakeResult(shape));
+    ASSERT_EQ(input.snapshots.size(), static_cast<std::size_t>(shape.snapshots));
+
+    const nlohmann::json byNlohmann = input;
+    const boost::json::value byBoost = boost::json::value_from(input);
+    EXPECT_EQ(nlohmann::json::parse(boost::json::serialize(byBoost)), byNlohmann);
+    EXPECT_TRUE(byNlohmann.get<Plain::Result>() == input);
+    EXPECT_TRUE(boost::json::value_to<Plain::Result>(byBoost) == input);
+  }
+}
+
+// A document that lacks a required field or holds a malformed timestamp must not read: the
+// benchmarks rely on a failed read being reported, not papered over.
+TEST(SampleRecords, PeersRejectDocumentsThatDoNotMatch) {
+  const nlohmann::json good = Plain::FromRecords(*MakeResult(Shape{2, 2}));
+  const std::pair<const char*, std::function<void(nlohmann::json&)>> edits[] = {
+      {"no query", [](nlohmann::json& j) { j.erase("query"); }},
+      {"bad timestamp", [](nlohmann::json& j) { j["timestamp"] = "yesterday"; }},
+      {"no values", [](nlohmann::json& j) { j["snapshots"][1].erase("values"); }},
+      {"no chandle", [](nlohmann::json& j) { j["snapshots"][0]["values"][1].erase("chandle"); }},
+      {"raw as text", [](nlohmann::json& j) { j["snapshots"][0]["values"][0]["raw"] = "7"; }},
+  };
+  for (const auto& edit : edits) {
+    SCOPED_TRACE(edit.first);
+    nlohmann::json bad = good;
+    edit.second(bad);
+    EXPECT_ANY_THROW(bad.get<Plain::Result>());
+    EXPECT_ANY_THROW(boost::json::value_to<Plain::Result>(boost::json::parse(bad.dump())));
+  }
+}
+
+// Node counts follow the encodings: a record is one node plus its fields, an optional one
+// node plus what it holds; JSON writes an unset optional as one null.
+TEST(SampleRecords, CountNodesCountsEveryValueOfEachTree) {
+  Provider::Value bare;
+  bare.chandle = 1;
+  Provider::Value withRaw = bare;
+  withRaw.raw = 2;
+  Provider::Snapshot snapshot;
+  snapshot.values = {std::make_shared<Provider::Value>(withRaw)};
+
+  std::list<Jorv::BaseMessage> messages;
+  Jorv::Data::DataValuePtr value;
+  ASSERT_TRUE(ToValue(bare, value, messages));
+  EXPECT_EQ(CountNodes(value), 5u);
+  ASSERT_TRUE(ToValue(withRaw, value, messages));
+  EXPECT_EQ(CountNodes(value), 6u);
+  ASSERT_TRUE(ToValue(snapshot, value, messages));
+  EXPECT_EQ(CountNodes(value), 3u + 6u);
+
+  Plain::Snapshot plain;
+  plain.values = {Plain::Value{1, 2, std::nullopt, std::nullopt}};
+  EXPECT_EQ(CountNodes(nlohmann::json(plain)), 3u + 5u);
+  EXPECT_EQ(CountNodes(boost::json::value_from(plain)), 3u + 5u);
+}
+
+}  // namespace
