@@ -3,6 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+DEMO_ARGS  ?=
 WERROR     := $(if $(CI),ON,OFF)
 
 .PHONY: all deps build demo test bench check format clean
@@ -17,7 +18,7 @@ build: deps
 	@cmake --build $(BUILD) -j $(JOBS)
 
 demo: build
-	@echo "stats-demo: not built yet; the host-statistics demo arrives with the provider examples."
+	@$(BUILD)/examples/stats_demo/stats-demo $(DEMO_ARGS)
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
