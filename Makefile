@@ -6,6 +6,7 @@ BENCH_PEERS := nlohmann-json3-dev libboost-json1.81-dev libgrpc++-dev protobuf-c
                libprotobuf-dev protobuf-compiler
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+DEMO_ARGS  ?=
 WERROR     := $(if $(CI),ON,OFF)
 
 .PHONY: all deps build demo test bench check format clean
@@ -20,7 +21,7 @@ build: deps
 	@cmake --build $(BUILD) -j $(JOBS)
 
 demo: build
-	@echo "stats-demo: not built yet; the host-statistics demo arrives with the provider examples."
+	@$(BUILD)/examples/stats_demo/stats-demo $(DEMO_ARGS)
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
