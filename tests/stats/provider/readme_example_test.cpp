@@ -9,11 +9,16 @@ namespace {
 using namespace Com::Zentak::Stats::Provider;
 using Jorv::Core::AsyncActivation;
 
-// Answers Get with an Info naming the query; the other operations are not exercised here.
-class Queries : public QueriesSvc::AsyncServiceInterface {
+// The README's provider: Get knows "q1" only; the other operations are not exercised here.
+class MyQueries : public QueriesSvc::AsyncServiceInterface {
  public:
-  void Get(const std::string& query, const std::shared_ptr<AsyncActivation>&,
+  void Get(const std::string& query, const std::shared_ptr<Jorv::Core::AsyncActivation>&,
            const QueriesSvc::GetMethod::ResultCbType& result) override {
+    if (query != "q1") {
+      return result.error(
+          Jorv::Data::NativeError{QueriesSvc::Errors::kNotFound,
+                                  {Jorv::MakeMessage("my.query.unknown", "No query {1}.", query)}});
+    }
     auto info = std::make_shared<QueriesSvc::Info>();
     info->query = query;
     result(info);
@@ -43,25 +48,32 @@ class Queries : public QueriesSvc::AsyncServiceInterface {
 };
 
 TEST(ReadmeExample, CallsAServiceThroughTheInProcessTransport) {
-  auto myQueriesImplementation = std::make_shared<Queries>();
-  int calls = 0;
-  std::string received;
-
   auto transport = std::make_shared<Jorv::Core::InProcessApiProvider>();
-  transport->Publish(QueriesSvc::AsyncServiceBinder::BindImplementation(myQueriesImplementation));
+  transport->Publish(
+      QueriesSvc::AsyncServiceBinder::BindImplementation(std::make_shared<MyQueries>()));
 
   QueriesSvc::AsyncServiceStub queries(std::make_shared<Jorv::Stub::AsyncApiStub>(transport));
-  queries.Get(
-      "q1", nullptr,
-      QueriesSvc::GetMethod::ResultCbType(
-          [&](const boost::optional<std::shared_ptr<const QueriesSvc::Info>>& info,
-              const std::shared_ptr<const Jorv::Data::ErrorValue>& error, const Jorv::Progress&) {
-            ++calls;
-            if (info && !error) received = (*info)->query;
-          }));
-
-  EXPECT_EQ(calls, 1);
-  EXPECT_EQ(received, "q1");
+  for (const std::string query : {"q1", "q2"}) {
+    int calls = 0;
+    std::string received;
+    queries.Get(
+        query, nullptr,
+        QueriesSvc::GetMethod::ResultCbType(
+            [&](const boost::optional<std::shared_ptr<const QueriesSvc::Info>>& info,
+                const std::shared_ptr<const Jorv::Data::ErrorValue>& error, const Jorv::Progress&) {
+              ++calls;
+              if (info && !error) received = (*info)->query;
+              if (error && !info) {
+                const auto messages = error->GetMessages();
+                received = error->GetName() + ": " +
+                           (messages.empty() ? "" : messages.front().GetDefaultMessage());
+              }
+            }));
+    EXPECT_EQ(calls, 1) << query;
+    EXPECT_EQ(received, query == "q1"
+                            ? std::string("q1")
+                            : std::string(QueriesSvc::Errors::kNotFound) + ": No query q2.");
+  }
 }
 
 }  // namespace
