@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <utility>
 
 #include "framework/core/detail/shared_callback.h"
@@ -27,6 +28,12 @@ class AsyncApiResultCb {
   AsyncApiResultCb() = default;
   AsyncApiResultCb(Function function)  // NOLINT: converts implicitly by design
       : callback_(std::move(function)) {}
+  // Holds the callable object `function` directly, without a std::function around it.
+  template <class F, class = std::enable_if_t<detail::kHoldsDirectly<
+                         F, Function, AsyncApiResultCb, const std::shared_ptr<const MethodResult>&,
+                         const Progress&, Continuation&&>>>
+  AsyncApiResultCb(F&& function)  // NOLINT: converts implicitly by design
+      : callback_(std::forward<F>(function)) {}
 
   // Delivers one report; a non-null `result` is final and spends the callback. Throws
   // std::bad_function_call when this callback is empty or spent.

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include <boost/optional.hpp>
 
@@ -46,6 +47,13 @@ class AsyncApiMethod {
     ResultCb() = default;
     ResultCb(Function function)  // NOLINT: converts implicitly by design
         : callback_(std::move(function)) {}
+    // Holds the callable object `function` directly, without a std::function around it.
+    template <class F, class = std::enable_if_t<Jorv::detail::kHoldsDirectly<
+                           F, Function, ResultCb, const boost::optional<Data::DataValuePtr>&,
+                           const std::shared_ptr<const Data::ErrorValue>&, const Progress&,
+                           Continuation&&>>>
+    ResultCb(F&& function)  // NOLINT: converts implicitly by design
+        : callback_(std::forward<F>(function)) {}
 
     // Delivers one report; one with an output or a non-null error is final and spends the
     // callback. Throws std::bad_function_call when empty or spent.

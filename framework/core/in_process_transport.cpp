@@ -6,6 +6,8 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <type_traits>
+#include <utility>
 
 #include "framework/core/message_catalog.h"
 #include "framework/core/standard_names.h"
@@ -34,11 +36,15 @@ BaseMessage Describe(const char* id, Args... args) {
 // overlap.
 class Strand : public std::enable_shared_from_this<Strand> {
  public:
-  void Run(std::function<void()> task) {
+  // Runs `task` now when the strand is idle (without wrapping it in a std::function), else
+  // queues it. A task that throws does not stop the queue; the first exception is rethrown
+  // once the queue is empty.
+  template <class Task>
+  void Run(Task&& task) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (running_) {
-        queue_.push_back(std::move(task));
+        queue_.emplace_back(std::forward<Task>(task));
         return;
       }
       running_ = true;
@@ -46,49 +52,78 @@ class Strand : public std::enable_shared_from_this<Strand> {
     // A final delivery made while the queue runs destroys the callback that owns this strand.
     const std::shared_ptr<Strand> self = shared_from_this();
     std::exception_ptr failure;
+    {
+      // Destroyed before the queued tasks run, as each of them is.
+      std::decay_t<Task> first(std::forward<Task>(task));
+      try {
+        first();
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    }
+    RunQueued(failure);
+  }
+
+ private:
+  void RunQueued(std::exception_ptr failure) {
     for (;;) {
+      std::function<void()> task;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (queue_.empty()) {
+          running_ = false;
+          break;
+        }
+        task = std::move(queue_.front());
+        queue_.pop_front();
+      }
       try {
         task();
       } catch (...) {
         if (!failure) failure = std::current_exception();
       }
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (queue_.empty()) {
-        running_ = false;
-        break;
-      }
-      task = std::move(queue_.front());
-      queue_.pop_front();
     }
     if (failure) std::rethrow_exception(failure);
   }
 
- private:
   std::mutex mutex_;
   bool running_ = false;
   std::deque<std::function<void()>> queue_;
 };
 
+AsyncApiResultCb ThroughStrand(AsyncApiResultCb client, std::shared_ptr<Strand> strand);
+
+// Carries the client's request for the next report to the provider through the call's strand.
+struct NextRequest {
+  std::shared_ptr<Strand> strand;
+  AsyncApiResultCb::Continuation next;
+
+  void operator()(std::shared_ptr<AsyncApiResultCb> receiver) const {
+    auto wrapped =
+        receiver ? std::make_shared<AsyncApiResultCb>(ThroughStrand(*receiver, strand)) : nullptr;
+    strand->Run([next = next, wrapped = std::move(wrapped)] { next(wrapped); });
+  }
+};
+
 // The callback the provider side of a call sees: it hands each delivery to the client's
 // callback through the call's strand, and each next-report request back to the provider
 // through the same strand.
-AsyncApiResultCb ThroughStrand(AsyncApiResultCb client, std::shared_ptr<Strand> strand) {
-  return AsyncApiResultCb([client = std::move(client), strand = std::move(strand)](
-                              const std::shared_ptr<const MethodResult>& result,
-                              const Progress& progress, AsyncApiResultCb::Continuation&& next) {
+struct Relay {
+  AsyncApiResultCb client;
+  std::shared_ptr<Strand> strand;
+
+  void operator()(const std::shared_ptr<const MethodResult>& result, const Progress& progress,
+                  AsyncApiResultCb::Continuation&& next) const {
     AsyncApiResultCb::Continuation request;
-    if (next) {
-      request = [strand, next = std::move(next)](std::shared_ptr<AsyncApiResultCb> receiver) {
-        auto wrapped = receiver
-                           ? std::make_shared<AsyncApiResultCb>(ThroughStrand(*receiver, strand))
-                           : nullptr;
-        strand->Run([next, wrapped] { next(wrapped); });
-      };
-    }
-    strand->Run([client, result, progress, request = std::move(request)]() mutable {
+    if (next) request = NextRequest{strand, std::move(next)};
+    strand->Run([client = client, result, progress, request = std::move(request)]() mutable {
       client(result, progress, std::move(request));
     });
-  });
+  }
+};
+
+AsyncApiResultCb ThroughStrand(AsyncApiResultCb client, std::shared_ptr<Strand> strand) {
+  return AsyncApiResultCb(Relay{std::move(client), std::move(strand)});
 }
 
 }  // namespace
@@ -116,9 +151,11 @@ void InProcessApiProvider::InvokeAsync(const std::shared_ptr<const MethodIdentif
                                        const Data::DataValuePtr& input,
                                        const std::shared_ptr<AsyncActivation>& activation,
                                        const AsyncApiResultCb& callback) {
-  const std::string interfaceName =
-      method && method->GetInterfaceIdentifier() ? method->GetInterfaceIdentifier()->GetName() : "";
-  const std::string methodName = method ? method->GetName() : "";
+  static const std::string kNone;
+  const std::string& interfaceName = method && method->GetInterfaceIdentifier()
+                                         ? method->GetInterfaceIdentifier()->GetName()
+                                         : kNone;
+  const std::string& methodName = method ? method->GetName() : kNone;
   const auto published = Find(interfaceName);
   if (!published) {
     Answer(callback, kNotFound, Describe(MessageIds::kUnknownInterface, interfaceName));

@@ -262,6 +262,51 @@ TEST(AsyncApiResultCb, IsSpentBeforeItsFinalDeliveryRunsEvenWhenThatThrows) {
   EXPECT_EQ(deliveries, 1);
 }
 
+// A receiver object that counts its deliveries, owns a token (so a test sees when it dies) and
+// runs a test's hook inside each delivery.
+struct HookedReceiver {
+  std::shared_ptr<int> token;
+  int* deliveries = nullptr;
+  std::function<void()>* hook = nullptr;
+
+  void operator()(const std::shared_ptr<const MethodResult>&, const Progress&,
+                  AsyncApiResultCb::Continuation&&) const {
+    ++*deliveries;
+    if (*hook) (*hook)();
+    // Still readable after the hook: the receiver must not live in state the hook destroyed.
+    EXPECT_TRUE(token);
+  }
+};
+
+TEST(AsyncApiResultCb, ReceiverLivesThroughProgressAndDiesAfterAFinalDeliveryThatDropsTheLastCopy) {
+  for (const bool direct : {true, false}) {
+    SCOPED_TRACE(direct ? "receiver held directly" : "receiver in a std::function");
+    int deliveries = 0;
+    std::function<void()> hook;
+    HookedReceiver receiver{std::make_shared<int>(0), &deliveries, &hook};
+    const std::weak_ptr<int> alive = receiver.token;
+    auto callback = std::make_unique<AsyncApiResultCb>(
+        direct ? AsyncApiResultCb(receiver)
+               : AsyncApiResultCb(AsyncApiResultCb::Function(receiver)));
+    receiver.token.reset();
+
+    (*callback)(nullptr, {0, 0, 2}, nullptr);
+    EXPECT_FALSE(alive.expired());
+    // The final delivery destroys the only copy of the callback, and with it the shared state,
+    // while the receiver still runs.
+    bool aliveDuringFinal = false;
+    hook = [&] {
+      callback.reset();
+      aliveDuringFinal = !alive.expired();
+    };
+    const AsyncApiResultCb* const raw = callback.get();
+    (*raw)(MethodResult::Create(nullptr, nullptr), kCompletion, nullptr);
+    EXPECT_TRUE(aliveDuringFinal);
+    EXPECT_TRUE(alive.expired());
+    EXPECT_EQ(deliveries, 2);
+  }
+}
+
 // The provider-side callback.
 using ProviderResultCb = Provider::AsyncApiMethod::ResultCb;
 
