@@ -43,7 +43,7 @@ class AsyncActivation {
   // The localizer and locale spec as they are, defaults where unset.
   L10n::RequestLocalizer GetRequestLocalizer() const {
     return L10n::RequestLocalizer(localizer ? *localizer : L10n::Localizer(),
-                                  localeSpec ? *localeSpec : DefaultLocaleSpec());
+                                  localeSpec ? *localeSpec : L10n::LocaleSpec());
   }
 
   std::shared_ptr<ExecutionContext> context;
@@ -51,13 +51,6 @@ class AsyncActivation {
   std::shared_ptr<L10n::LocaleSpec> localeSpec;
   // Counts the reports of a call; restarts at zero in a copy.
   std::uint32_t sequence = 0;
-
- private:
-  // The default locale spec, built once and never changed; a copy equals a new default one.
-  static const L10n::LocaleSpec& DefaultLocaleSpec() {
-    static const L10n::LocaleSpec kDefault;
-    return kDefault;
-  }
 };
 
 }  // namespace Core

@@ -39,10 +39,21 @@ LanguagePreference LocaleHelpers::MakeLanguagePreference(boost::string_view tag,
   return LanguagePreference(std::string(tag));
 }
 
-LocaleSpec::LocaleSpec() : timezone_("Etc/UTC") {
-  languages_.push_back(LocaleHelpers::MakeLanguagePreference("en_US", firstLanguageError_));
-  languages_.push_back(LocaleHelpers::MakeLanguagePreference("C", secondLanguageError_));
+// Every default-constructed spec is a copy of this one, equal in every member to one parsed
+// afresh. Immutable after its first use.
+const LocaleSpec& LocaleSpec::Default() {
+  static const LocaleSpec kDefault = [] {
+    std::error_code first;
+    std::error_code second;
+    std::vector<LanguagePreference> languages;
+    languages.push_back(LocaleHelpers::MakeLanguagePreference("en_US", first));
+    languages.push_back(LocaleHelpers::MakeLanguagePreference("C", second));
+    return LocaleSpec(std::move(languages), TimezoneSpec("Etc/UTC"), first, second);
+  }();
+  return kDefault;
 }
+
+LocaleSpec::LocaleSpec() : LocaleSpec(Default()) {}
 
 std::string Localizer::Localize(const BaseMessage& message, const LocaleSpec& locale) const {
   if (!empty()) {

@@ -60,6 +60,15 @@ class LocaleSpec {
   const std::error_code& GetSecondLanguageError() const { return secondLanguageError_; }
 
  private:
+  // The default spec, parsed once; default construction copies it.
+  static const LocaleSpec& Default();
+  LocaleSpec(std::vector<LanguagePreference> languages, TimezoneSpec timezone,
+             std::error_code firstLanguageError, std::error_code secondLanguageError)
+      : firstLanguageError_(firstLanguageError),
+        secondLanguageError_(secondLanguageError),
+        languages_(std::move(languages)),
+        timezone_(std::move(timezone)) {}
+
   std::error_code firstLanguageError_;
   std::error_code secondLanguageError_;
   std::vector<LanguagePreference> languages_;

@@ -13,23 +13,20 @@ namespace Jorv {
 namespace Stub {
 namespace detail {
 
-// The identifier of method M, built once per method and shared by its calls (identifiers are
-// immutable); `value` receives the converted input. Returns false, with the conversion messages
-// in `messages`, when the input does not convert. The conversion uses the request localizer of
-// "en_US", "C" and "Etc/UTC", whatever the caller's activation.
+// The identifier of method M, made afresh; `value` receives the converted input. Returns false,
+// with the conversion messages in `messages`, when the input does not convert. The conversion
+// uses the request localizer of "en_US", "C" and "Etc/UTC", whatever the caller's activation.
 template <class M>
 bool PrepareCall(const typename M::Input& input,
                  std::shared_ptr<const Core::MethodIdentifier>& methodId, Data::DataValuePtr& value,
                  std::list<BaseMessage>& messages) {
-  static const std::shared_ptr<const Core::MethodIdentifier> kMethodId =
-      Core::MethodIdentifier::GetInstance(Core::InterfaceIdentifier::GetInstance(
-                                              Data::TypeInfo<typename M::ServiceInterface>::name()),
-                                          M::methodName());
-  static const L10n::RequestLocalizer kLocalizer{L10n::Localizer(), L10n::LocaleSpec()};
-  methodId = kMethodId;
+  const auto interfaceId =
+      Core::InterfaceIdentifier::GetInstance(Data::TypeInfo<typename M::ServiceInterface>::name());
+  methodId = Core::MethodIdentifier::GetInstance(interfaceId, M::methodName());
+  const L10n::RequestLocalizer localizer{L10n::Localizer(), L10n::LocaleSpec()};
   return Data::NativeToValueAdapter::Adapt(
       &input, Data::NativeToValueAdapter::AdaptMethod<typename M::Input>::Get(&input), &value,
-      messages, kLocalizer);
+      messages, localizer);
 }
 
 }  // namespace detail
