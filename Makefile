@@ -4,12 +4,14 @@ ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
 BENCH_PEERS := nlohmann-json3-dev libboost-json1.81-dev libgrpc++-dev protobuf-compiler-grpc \
                libprotobuf-dev protobuf-compiler
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 DEMO_ARGS  ?=
 WERROR     := $(if $(CI),ON,OFF)
 
-.PHONY: all deps build demo test bench check format clean
+.PHONY: all deps build demo test bench check fuzz format clean
 
 all: build
 
@@ -38,8 +40,16 @@ check: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
+# libFuzzer ships with clang's runtime package; each harness runs FUZZ_SECONDS over a scratch
+# copy of its corpus.
+fuzz:
+	@scripts/install-deps.sh clang-14 libclang-rt-14-dev
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 -DSTATS_PROVIDER_FUZZ=ON -DSTATS_PROVIDER_TESTS=OFF -DSTATS_PROVIDER_EXAMPLES=OFF -DSTATS_PROVIDER_WERROR=$(WERROR) $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	@rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

@@ -7,6 +7,10 @@ namespace Jorv {
 namespace {
 
 constexpr std::int64_t kMillisPerDay = 86400000;
+// The instants whose text has a four-digit year: 0000-01-01T00:00:00.000Z up to, not
+// including, 10000-01-01T00:00:00.000Z.
+constexpr std::int64_t kFirstFourDigitYear = -62167219200000;
+constexpr std::int64_t kEndFourDigitYear = 253402300800000;
 
 // Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's days_from_civil).
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
@@ -127,7 +131,11 @@ boost::optional<DateTime> DateTime::Parse(boost::string_view text) {
   if (pos != text.size()) return boost::none;
   const std::int64_t days = DaysFromCivil(year, month, day);
   const std::int64_t secs = days * 86400 + hour * 3600 + minute * 60 + second - offsetMinutes * 60;
-  return DateTime(secs * 1000 + millis);
+  const std::int64_t instant = secs * 1000 + millis;
+  // An offset can carry the first or last day of the range into year -1 or 10000, which
+  // ToString writes with a sign, in a form that this function does not read.
+  if (instant < kFirstFourDigitYear || instant >= kEndFourDigitYear) return boost::none;
+  return DateTime(instant);
 }
 
 }  // namespace Jorv

@@ -28,7 +28,9 @@ class DateTime {
   // Reads an RFC 3339 date-time: "YYYY-MM-DD", "T" or "t" or " ", "hh:mm:ss", an optional
   // fraction of any length (kept to the millisecond, truncated), and "Z", "z" or a "+hh:mm" /
   // "-hh:mm" offset. A leap second (ss = 60) is read as the last millisecond of its minute.
-  // Returns none for anything else, including out-of-range fields (month 13, February 30).
+  // Returns none for anything else, including out-of-range fields (month 13, February 30) and
+  // offsets that move the instant out of the years 0000 to 9999, so that every instant it
+  // returns writes as a text it reads again.
   static boost::optional<DateTime> Parse(boost::string_view text);
 
   friend bool operator==(DateTime a, DateTime b) { return a.millis_ == b.millis_; }

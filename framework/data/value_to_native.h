@@ -124,7 +124,9 @@ template <>
 class ValueToNativeAdapter::CompoundHelper<StructValue> {
  public:
   CompoundHelper(const DataValuePtr& source, Queue& queue, std::list<BaseMessage>& messages);
-  ~CompoundHelper();
+  ~CompoundHelper() {
+    if (Failed()) queue_.Clear();
+  }
   CompoundHelper(const CompoundHelper&) = delete;
   CompoundHelper& operator=(const CompoundHelper&) = delete;
 

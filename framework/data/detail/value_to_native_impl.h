@@ -228,10 +228,6 @@ inline ValueToNativeAdapter::CompoundHelper<StructValue>::CompoundHelper(
   }
 }
 
-inline ValueToNativeAdapter::CompoundHelper<StructValue>::~CompoundHelper() {
-  if (Failed()) queue_.Clear();
-}
-
 template <class T>
 void ValueToNativeAdapter::CompoundHelper<StructValue>::AddFields(T* record) {
   if (!structure_ || Failed()) return;

@@ -65,6 +65,14 @@ TEST(DateTime, ParseNormalisesOffsetsToUtc) {
   EXPECT_EQ(Millis("2026-01-01T00:00:00+24:00"), kRejected);
   EXPECT_EQ(Millis("2026-01-01T00:00:00+05:60"), kRejected);
   EXPECT_EQ(Millis("2026-01-01T00:00:00+0530"), kRejected);
+  // Only instants whose text has a four-digit year: ToString writes the others with a sign.
+  EXPECT_EQ(Millis("0000-01-01T01:00:00+01:00"), -62167219200000);
+  EXPECT_EQ(Millis("9999-12-31T22:59:59.999-01:00"), 253402300799999);
+  for (const char* outside : {"0000-01-01T00:00:00+00:01", "0000-01-01T00:59:59.999+01:00",
+                              "9999-12-31T23:59:59-00:01", "9999-12-31T23:30:00-00:30"}) {
+    SCOPED_TRACE(outside);
+    EXPECT_EQ(Millis(outside), kRejected);
+  }
 }
 
 TEST(DateTime, ParseTruncatesFractionsToMilliseconds) {

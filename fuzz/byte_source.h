@@ -1,0 +1,65 @@
+#pragma once
+// ByteSource: the fuzzer's input read as a stream of choices. Every read past the end yields
+// zero, so a short input still drives the builders to a finish, always along their first (plain)
+// option.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+namespace Jorv {
+namespace Fuzz {
+
+class ByteSource {
+ public:
+  ByteSource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+  bool Empty() const { return position_ >= size_; }
+
+  // The next byte; 0 once the input is used up.
+  std::uint8_t Byte() { return Empty() ? 0 : data_[position_++]; }
+
+  // `count` bytes (at most 8) as a little-endian integer.
+  std::uint64_t Bits(unsigned count) {
+    std::uint64_t bits = 0;
+    for (unsigned i = 0; i < count && i < 8; ++i) bits |= std::uint64_t{Byte()} << (8 * i);
+    return bits;
+  }
+
+  // A number in [0, n), n at most 65536; 0 when n is 0.
+  std::size_t Below(std::size_t n) {
+    if (n <= 1) return 0;
+    return static_cast<std::size_t>(n <= 256 ? Byte() % n : Bits(2) % n);
+  }
+
+  // True about once in `n` reads; false once the input is used up.
+  bool OneIn(unsigned n) { return n > 0 && Byte() % n == n - 1; }
+
+  // Up to `max` raw bytes, the length read first: any bytes at all, invalid UTF-8 and NULs
+  // included.
+  std::string Bytes(std::size_t max) {
+    std::size_t length = Below(max + 1);
+    if (length > size_ - position_ && !Empty()) length = size_ - position_;
+    if (Empty()) length = 0;
+    std::string text(reinterpret_cast<const char*>(data_ + position_), length);
+    position_ += length;
+    return text;
+  }
+
+  // A double from eight raw bytes: every bit pattern, NaNs, infinities and subnormals included.
+  double RawDouble() {
+    const std::uint64_t bits = Bits(8);
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t position_ = 0;
+};
+
+}  // namespace Fuzz
+}  // namespace Jorv

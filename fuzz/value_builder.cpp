@@ -1,0 +1,729 @@
+#include "fuzz/value_builder.h"
+
+#include <cinttypes>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <list>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "framework/core/date_time.h"
+#include "framework/core/standard_names.h"
+#include "framework/core/value_ops.h"
+
+namespace Jorv {
+namespace Fuzz {
+namespace {
+
+using Data::DataDefinition;
+using Data::DataValuePtr;
+using Data::DefinitionType;
+
+constexpr char kMapEntryName[] = "map-entry";
+
+// Earliest and latest instants whose date-time text has a four-digit year.
+constexpr std::int64_t kFirstMillis = -62167219200000;  // 0000-01-01T00:00:00.000Z
+constexpr std::int64_t kEndMillis = 253402300800000;    // 10000-01-01T00:00:00.000Z
+
+bool IsMap(const Data::ListDefinition& list) {
+  const auto& element = list.GetElement();
+  return element && element->GetType() == DefinitionType::STRUCTURE &&
+         static_cast<const Data::StructDefinition&>(*element).GetName() == kMapEntryName;
+}
+
+// Method inputs are the one kind of structure whose record keeps no unknown fields.
+bool KeepsUnknownFields(const Data::StructDefinition& definition) {
+  return definition.GetName() != Std::kOperationInputName;
+}
+
+std::string Format(const char* format, double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, format, value);
+  return buffer;
+}
+
+std::string Padded(unsigned value, int width) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%0*u", width, value);
+  return buffer;
+}
+
+}  // namespace
+
+ValueBuilder::ValueBuilder(ByteSource& source, const std::vector<std::string>& words)
+    : ValueBuilder(source, words, Options()) {}
+
+ValueBuilder::ValueBuilder(ByteSource& source, const std::vector<std::string>& words,
+                           Options options)
+    : source_(source), words_(words), options_(options) {}
+
+DataValuePtr ValueBuilder::Build(const Data::DataDefinitionPtr& definition) {
+  DataValuePtr root;
+  Push(definition.get(), &root, 0);
+  while (!pending_.empty()) {
+    const Work work = pending_.back();
+    pending_.pop_back();
+    Step(work);
+  }
+  return root;
+}
+
+void ValueBuilder::Step(const Work& work) {
+  if (work.definition == nullptr) return Arbitrary(work);
+  // Now and then a value of any kind where the definition asks for one kind.
+  if (work.depth <= options_.maxDepth && source_.OneIn(24)) {
+    if (work.definition->GetType() != DefinitionType::OPAQUE) NotCanonical();
+    return Arbitrary(work);
+  }
+  Steered(work);
+}
+
+void ValueBuilder::Steered(const Work& work) {
+  const DataDefinition& definition = *work.definition;
+  switch (definition.GetType()) {
+    case DefinitionType::VOID:
+      *work.slot = Data::VoidValue::GetInstance();
+      return;
+    case DefinitionType::INTEGER:
+      return Integer(work);
+    case DefinitionType::DOUBLE:
+      return Double(work);
+    case DefinitionType::BOOLEAN:
+      *work.slot = Data::BooleanValue::GetInstance(source_.OneIn(2));
+      return;
+    case DefinitionType::STRING:
+      return Text(work);
+    case DefinitionType::DATE_TIME:
+      return DateTime(work);
+    case DefinitionType::BLOB: {
+      const std::string bytes = source_.Bytes(16);
+      *work.slot =
+          Data::BlobValue::GetInstance(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+      return;
+    }
+    case DefinitionType::SECRET:
+      *work.slot = Data::SecretValue::GetInstance(AnyText());
+      return;
+    case DefinitionType::OPAQUE:
+      return Arbitrary(work);
+    case DefinitionType::LIST:
+      return List(work, static_cast<const Data::ListDefinition&>(definition));
+    case DefinitionType::OPTIONAL:
+      return Optional(work, static_cast<const Data::OptionalDefinition&>(definition));
+    case DefinitionType::STRUCTURE:
+      return Structure(work, static_cast<const Data::StructDefinition&>(definition));
+    case DefinitionType::STRUCT_REF: {
+      const auto target = static_cast<const Data::StructRefDefinition&>(definition).GetTarget();
+      if (target) return Structure(work, *target);
+      NotCanonical();
+      return Arbitrary(work);
+    }
+  }
+  Arbitrary(work);
+}
+
+void ValueBuilder::Structure(const Work& work, const Data::StructDefinition& definition) {
+  const bool deep = work.depth > options_.maxDepth;
+  std::shared_ptr<Data::CompoundValue> compound;
+  switch (deep ? 0 : source_.Below(32)) {
+    case 27:
+      NotCanonical();
+      compound = Data::StructValue::GetDynamicInstance(definition.GetName());
+      break;
+    case 28:
+      NotCanonical();
+      compound = std::make_shared<Data::ErrorValue>(definition.GetName());
+      break;
+    case 29:
+      NotCanonical();
+      compound = Data::StructValue::GetInstance(source_.OneIn(2) ? Word() : AnyText());
+      break;
+    case 30:
+      NotCanonical();
+      *work.slot = Data::StringValue::GetInstance("");
+      return;
+    case 31:
+      NotCanonical();
+      *work.slot = Data::StringValue::GetInstance(AnyText());
+      return;
+    default:
+      compound = Data::StructValue::GetInstance(definition.GetName());
+  }
+  *work.slot = compound;
+  const auto& declared = definition.GetFields();
+  for (const auto& field : declared) {
+    if (!deep && source_.OneIn(24)) {
+      NotCanonical();  // missing: a required one fails to read, an optional one reads as unset
+      continue;
+    }
+    Push(field.second.get(), compound->CreateSlot(field.first), work.depth + 1);
+  }
+  if (deep || !source_.OneIn(6)) return;
+  for (std::size_t extra = 1 + source_.Below(3); extra > 0; --extra) {
+    const std::string name = source_.OneIn(3) ? Word() : AnyText();
+    if (declared.count(name) != 0) continue;
+    if (!KeepsUnknownFields(definition)) NotCanonical();
+    Push(nullptr, compound->CreateSlot(name), work.depth + 1);
+  }
+}
+
+void ValueBuilder::List(const Work& work, const Data::ListDefinition& definition) {
+  if (IsMap(definition)) return Map(work);
+  const bool deep = work.depth > options_.maxDepth;
+  int kind = 1;
+  switch (deep ? 0 : source_.Below(16)) {
+    case 12:
+      NotCanonical();
+      kind = static_cast<int>(source_.Below(5));
+      if (kind == 1) kind = 3;
+      break;
+    case 13:
+      NotCanonical();
+      *work.slot = Data::StringValue::GetInstance("");
+      return;
+    case 14:
+      // One bare element where the list belongs: a one-element list when it is a text.
+      NotCanonical();
+      return Push(definition.GetElement().get(), work.slot, work.depth + 1);
+    case 15:
+      NotCanonical();
+      return Arbitrary(work);
+    default:
+      break;
+  }
+  auto list = Data::ListValue::GetInstance(kind);
+  *work.slot = list;
+  std::size_t count = deep ? 0 : source_.Below(4);
+  if (count == 3 && source_.OneIn(3)) count = source_.Below(40);
+  for (; count > 0; --count)
+    Push(definition.GetElement().get(), list->AppendSlot(), work.depth + 1);
+}
+
+void ValueBuilder::Map(const Work& work) {
+  const bool deep = work.depth > options_.maxDepth;
+  const std::size_t form = deep ? 0 : source_.Below(16);
+  if (form == 13) {
+    NotCanonical();
+    *work.slot = Data::StringValue::GetInstance(source_.OneIn(2) ? "" : AnyText());
+    return;
+  }
+  if (form == 14) {
+    NotCanonical();
+    return Arbitrary(work);
+  }
+  std::size_t count = deep ? 0 : source_.Below(4);
+  if (count == 3 && source_.OneIn(3)) count = source_.Below(24);
+  if (form == 15) {
+    // The entries as the fields of one structure.
+    NotCanonical();
+    auto structure = source_.OneIn(2) ? Data::StructValue::GetDynamicInstance(Word())
+                                      : Data::StructValue::GetInstance(Word());
+    *work.slot = structure;
+    for (; count > 0; --count) {
+      DataValuePtr* slot = structure->CreateSlot(AnyText());
+      if (source_.OneIn(12)) {
+        Push(nullptr, slot, work.depth + 1);
+      } else {
+        *slot = Data::StringValue::GetInstance(AnyText());
+      }
+    }
+    return;
+  }
+  // A list of "map-entry" structures; the writer's encoding has kind 3 and unique keys in
+  // ascending order.
+  std::list<std::string> keys;
+  for (; count > 0; --count) keys.push_back(AnyText());
+  if (form == 12) {
+    NotCanonical();
+    if (!keys.empty() && source_.OneIn(2)) keys.push_back(keys.front());
+  } else {
+    keys.sort();
+    keys.unique();
+  }
+  auto list = Data::ListValue::GetInstance(form == 11 ? 1 : 3);
+  if (form == 11) NotCanonical();
+  *work.slot = list;
+  for (const std::string& key : keys) {
+    DataValuePtr* slot = list->AppendSlot();
+    if (!deep && source_.OneIn(16)) {
+      // A malformed entry: another value, another name, a missing or extra part, or a value
+      // that is not a text.
+      NotCanonical();
+      switch (source_.Below(5)) {
+        case 0:
+          Push(nullptr, slot, work.depth + 1);
+          continue;
+        case 1: {
+          auto entry = Data::StructValue::GetInstance(Word());
+          entry->SetField("key", Data::StringValue::GetInstance(key));
+          entry->SetField("value", Data::StringValue::GetInstance(AnyText()));
+          *slot = entry;
+          continue;
+        }
+        case 2: {
+          auto entry = Data::StructValue::GetInstance(kMapEntryName);
+          entry->SetField(source_.OneIn(2) ? "key" : "value", Data::StringValue::GetInstance(key));
+          *slot = entry;
+          continue;
+        }
+        case 3: {
+          auto entry = Data::StructValue::GetInstance(kMapEntryName);
+          entry->SetField("key", Data::StringValue::GetInstance(key));
+          entry->SetField("value", Data::StringValue::GetInstance(AnyText()));
+          Push(nullptr, entry->CreateSlot(AnyText()), work.depth + 1);
+          *slot = entry;
+          continue;
+        }
+        default: {
+          // One part an arbitrary value, the other a text.
+          auto entry = Data::StructValue::GetInstance(kMapEntryName);
+          const bool arbitraryKey = source_.OneIn(2);
+          entry->SetField(arbitraryKey ? "value" : "key", Data::StringValue::GetInstance(key));
+          Push(nullptr, entry->CreateSlot(arbitraryKey ? "key" : "value"), work.depth + 1);
+          *slot = entry;
+          continue;
+        }
+      }
+    }
+    auto entry = Data::StructValue::GetInstance(kMapEntryName);
+    entry->SetField("key", Data::StringValue::GetInstance(key));
+    entry->SetField("value", Data::StringValue::GetInstance(AnyText()));
+    *slot = entry;
+  }
+}
+
+void ValueBuilder::Optional(const Work& work, const Data::OptionalDefinition& definition) {
+  const bool deep = work.depth > options_.maxDepth;
+  switch (deep ? 0 : source_.Below(8)) {
+    case 0:
+    case 1:
+    case 2:
+      *work.slot = Data::OptionalValue::GetInstance();
+      return;
+    case 6:
+      // The bare element, which the reader takes for a set optional.
+      NotCanonical();
+      return Push(definition.GetElement().get(), work.slot, work.depth + 1);
+    case 7:
+      NotCanonical();
+      *work.slot = Data::StringValue::GetInstance("");
+      return;
+    default: {
+      auto optional = Data::OptionalValue::GetInstance();
+      *work.slot = optional;
+      Push(definition.GetElement().get(), optional->value(nullptr), work.depth + 1);
+    }
+  }
+}
+
+void ValueBuilder::Integer(const Work& work) {
+  long long value = 0;
+  switch (source_.Below(8)) {
+    case 0:
+    case 1:
+      value = static_cast<signed char>(source_.Byte());
+      break;
+    case 2:
+    case 3:
+      value = static_cast<long long>(source_.Bits(8));
+      break;
+    case 4: {
+      static constexpr long long kEdges[] = {LLONG_MIN, LLONG_MAX, 0, -1, INT_MIN, INT_MAX};
+      value = kEdges[source_.Below(6)];
+      break;
+    }
+    case 5:
+    case 6:
+      NotCanonical();
+      *work.slot = Data::StringValue::GetInstance(NumberText());
+      return;
+    default:
+      NotCanonical();
+      return Arbitrary(work);
+  }
+  *work.slot = Data::IntegerValue::GetInstance(value);
+}
+
+void ValueBuilder::Double(const Work& work) {
+  double value = 0;
+  switch (source_.Below(8)) {
+    case 0:
+      value = static_cast<signed char>(source_.Byte()) / 4.0;
+      break;
+    case 1:
+    case 2:
+    case 3:
+      value = source_.RawDouble();
+      break;
+    case 4: {
+      static constexpr double kEdges[] = {std::numeric_limits<double>::quiet_NaN(),
+                                          -std::numeric_limits<double>::quiet_NaN(),
+                                          std::numeric_limits<double>::infinity(),
+                                          -std::numeric_limits<double>::infinity(),
+                                          -0.0,
+                                          std::numeric_limits<double>::denorm_min(),
+                                          std::numeric_limits<double>::max(),
+                                          std::numeric_limits<double>::lowest()};
+      value = kEdges[source_.Below(8)];
+      break;
+    }
+    case 5:
+    case 6:
+      NotCanonical();
+      *work.slot = Data::StringValue::GetInstance(NumberText());
+      return;
+    default:
+      NotCanonical();
+      return Arbitrary(work);
+  }
+  if (std::isnan(value)) hasNaN_ = true;
+  *work.slot = Data::DoubleValue::GetInstance(value);
+}
+
+void ValueBuilder::DateTime(const Work& work) {
+  std::string text;
+  switch (source_.Below(8)) {
+    case 0:
+    case 1:
+    case 2: {
+      const auto span = static_cast<std::uint64_t>(kEndMillis - kFirstMillis);
+      const auto millis = kFirstMillis + static_cast<std::int64_t>(source_.Bits(8) % span);
+      text = Jorv::DateTime::FromMillisSinceEpoch(millis).ToString();
+      break;
+    }
+    case 3:
+      text = Jorv::DateTime::FromMillisSinceEpoch(static_cast<std::int64_t>(source_.Bits(8)))
+                 .ToString();
+      break;
+    case 7:
+      NotCanonical();
+      return Arbitrary(work);
+    default:
+      text = DateTimeText();
+  }
+  const auto parsed = Jorv::DateTime::Parse(text);
+  if (!parsed || parsed->ToString() != text) NotCanonical();
+  *work.slot = Data::StringValue::GetInstance(text);
+}
+
+void ValueBuilder::Text(const Work& work) {
+  std::string text;
+  switch (source_.Below(16)) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+      text = Word();
+      break;
+    case 14:
+      break;  // empty
+    case 15:
+      NotCanonical();
+      return Arbitrary(work);
+    default:
+      text = AnyText();
+  }
+  // An empty text reads as the default of an enumeration, which writes back as its literal.
+  if (text.empty()) NotCanonical();
+  *work.slot = Data::StringValue::GetInstance(text);
+}
+
+void ValueBuilder::Arbitrary(const Work& work) {
+  const bool deep = work.depth > options_.maxDepth;
+  const std::size_t choice = source_.Below(deep ? 8 : 17);
+  switch (choice) {
+    case 0:
+      *work.slot = Data::VoidValue::GetInstance();
+      return;
+    case 1:
+      *work.slot = Data::IntegerValue::GetInstance(static_cast<long long>(source_.Bits(8)));
+      return;
+    case 2: {
+      const double value = source_.RawDouble();
+      if (std::isnan(value)) hasNaN_ = true;
+      *work.slot = Data::DoubleValue::GetInstance(value);
+      return;
+    }
+    case 3:
+      *work.slot = Data::BooleanValue::GetInstance(source_.OneIn(2));
+      return;
+    case 4:
+    case 5:
+      *work.slot = Data::StringValue::GetInstance(AnyText());
+      return;
+    case 6: {
+      const std::string bytes = source_.Bytes(16);
+      *work.slot =
+          Data::BlobValue::GetInstance(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+      return;
+    }
+    case 7:
+      *work.slot = Data::SecretValue::GetInstance(AnyText());
+      return;
+    case 8:
+    case 9:
+    case 10: {
+      std::shared_ptr<Data::CompoundValue> compound;
+      if (choice == 8) {
+        compound = std::make_shared<Data::ErrorValue>(Word());
+      } else if (choice == 9) {
+        compound = Data::StructValue::GetInstance(Word());
+      } else {
+        compound = Data::StructValue::GetDynamicInstance(AnyText());
+      }
+      *work.slot = compound;
+      for (std::size_t count = source_.Below(4); count > 0; --count) {
+        Push(nullptr, compound->CreateSlot(source_.OneIn(2) ? Word() : AnyText()), work.depth + 1);
+      }
+      return;
+    }
+    case 11:
+    case 12: {
+      auto list = Data::ListValue::GetInstance(static_cast<int>(source_.Below(5)));
+      *work.slot = list;
+      for (std::size_t count = source_.Below(5); count > 0; --count) {
+        Push(nullptr, list->AppendSlot(), work.depth + 1);
+      }
+      return;
+    }
+    case 13: {
+      auto optional = Data::OptionalValue::GetInstance();
+      *work.slot = optional;
+      if (source_.OneIn(2)) Push(nullptr, optional->value(nullptr), work.depth + 1);
+      return;
+    }
+    case 14: {
+      // A string map in the writer's encoding, wherever it turns up.
+      auto list = Data::ListValue::GetInstance(3);
+      *work.slot = list;
+      for (std::size_t count = source_.Below(4); count > 0; --count) {
+        auto entry = Data::StructValue::GetInstance(kMapEntryName);
+        entry->SetField("key", Data::StringValue::GetInstance(AnyText()));
+        entry->SetField("value", Data::StringValue::GetInstance(AnyText()));
+        list->Append(std::move(entry));
+      }
+      return;
+    }
+    case 15:
+      if (options_.allowNull) {
+        hasNull_ = true;
+        work.slot->reset();
+        return;
+      }
+      *work.slot = Data::VoidValue::GetInstance();
+      return;
+    default:
+      if (options_.deepChains) return DeepChain(work);
+      *work.slot = Data::StringValue::GetInstance(AnyText());
+      return;
+  }
+}
+
+void ValueBuilder::DeepChain(const Work& work) {
+  // Tens of thousands of nested containers: more than any recursive walk survives on a stack.
+  std::size_t length = source_.Bits(2);
+  if (source_.OneIn(4)) length *= 4;
+  const std::size_t shape = source_.Below(4);
+  DataValuePtr* slot = work.slot;
+  for (std::size_t i = 0; i < length; ++i) {
+    switch (shape == 3 ? i % 3 : shape) {
+      case 0: {
+        auto optional = Data::OptionalValue::GetInstance();
+        *slot = optional;
+        slot = optional->value(nullptr);
+        break;
+      }
+      case 1: {
+        auto list = Data::ListValue::GetInstance(1);
+        *slot = list;
+        slot = list->AppendSlot();
+        break;
+      }
+      default: {
+        auto structure = Data::StructValue::GetInstance("chain");
+        *slot = structure;
+        slot = structure->CreateSlot("next");
+      }
+    }
+  }
+  Push(nullptr, slot, options_.maxDepth + 1);
+}
+
+std::string ValueBuilder::AnyText() {
+  switch (source_.Below(6)) {
+    case 0:
+      return source_.Bytes(24);
+    case 1:
+      return Word();
+    case 2:
+      return NumberText();
+    case 3:
+      return DateTimeText();
+    case 4: {
+      std::string text = source_.Bytes(4);
+      return text + Word();
+    }
+    default: {
+      std::string text = Word();
+      if (text.empty()) return text;
+      const std::size_t position = source_.Below(text.size());
+      text[position] = static_cast<char>(source_.Byte());
+      return text;
+    }
+  }
+}
+
+std::string ValueBuilder::NumberText() {
+  static const char* const kSpecial[] = {"nan",
+                                         "-nan",
+                                         "NaN",
+                                         "inf",
+                                         "-inf",
+                                         "infinity",
+                                         "1e999",
+                                         "-1e-999",
+                                         "9223372036854775807",
+                                         "9223372036854775808",
+                                         "-9223372036854775808",
+                                         "-9223372036854775809",
+                                         "+-1",
+                                         "0x",
+                                         "0x1p-1074",
+                                         "-0",
+                                         "00",
+                                         "1_000",
+                                         " 1",
+                                         "1 ",
+                                         "+",
+                                         "-",
+                                         "0x.8p1",
+                                         "1e",
+                                         ".5",
+                                         "5.",
+                                         "+0x1",
+                                         "-0x1.fffffffffffffp1023"};
+  switch (source_.Below(8)) {
+    case 0:
+      return std::to_string(static_cast<long long>(source_.Bits(8)));
+    case 1:
+      return "+" + std::to_string(static_cast<signed char>(source_.Byte()));
+    case 2:
+      return Format("%a", source_.RawDouble());
+    case 3:
+      return Format("%.17g", source_.RawDouble());
+    case 4:
+      return kSpecial[source_.Below(sizeof kSpecial / sizeof kSpecial[0])];
+    case 5: {
+      static constexpr char kChars[] = "0123456789+-.eEpxX";
+      std::string text = source_.Bytes(12);
+      for (char& c : text) c = kChars[static_cast<unsigned char>(c) % (sizeof kChars - 1)];
+      return text;
+    }
+    case 6:
+      return "000" + std::to_string(source_.Byte());
+    default:
+      return std::to_string(static_cast<signed char>(source_.Byte()));
+  }
+}
+
+std::string ValueBuilder::DateTimeText() {
+  // One read per statement: the order of reads must not depend on the compiler, so that an
+  // input found by the fuzzer builds the same value in the replay.
+  static constexpr unsigned kYears[] = {0, 1, 1969, 1970, 2000, 2026, 9999};
+  const auto field = [this](std::size_t below, std::size_t from) {
+    return Padded(static_cast<unsigned>(from + source_.Below(below)), 2);
+  };
+  const unsigned year =
+      source_.OneIn(2) ? kYears[source_.Below(7)] : static_cast<unsigned>(source_.Bits(2) % 10000);
+  std::string text = Padded(year, 4);
+  text += "-" + field(13, 1);
+  text += "-" + field(32, 1);
+  static constexpr char kSeparators[] = "TTt x";
+  text += kSeparators[source_.Below(5)];
+  text += field(25, 0);
+  text += ":" + field(60, 0);
+  text += ":" + (source_.OneIn(8) ? std::string("60") : field(61, 0));
+  if (source_.OneIn(2)) {
+    text += '.';
+    for (std::size_t digits = source_.Below(8); digits > 0; --digits) {
+      text += static_cast<char>('0' + source_.Below(10));
+    }
+  }
+  switch (source_.Below(6)) {
+    case 0:
+    case 1:
+      text += 'Z';
+      break;
+    case 2:
+      text += 'z';
+      break;
+    case 3:
+    case 4:
+      text += source_.OneIn(2) ? '-' : '+';
+      text += field(25, 0);
+      text += ":" + field(61, 0);
+      break;
+    default:
+      text += source_.Bytes(3);
+  }
+  return text;
+}
+
+const std::string& ValueBuilder::Word() {
+  static const std::string kEmpty;
+  return words_.empty() ? kEmpty : words_[source_.Below(words_.size())];
+}
+
+void AddWords(const Data::DataDefinitionPtr& definition, std::vector<std::string>& words) {
+  std::set<std::string> known(words.begin(), words.end());
+  const auto add = [&](const std::string& word) {
+    if (known.insert(word).second) words.push_back(word);
+  };
+  std::set<const DataDefinition*> seen;
+  std::vector<const DataDefinition*> pending{definition.get()};
+  std::vector<std::shared_ptr<const Data::StructDefinition>> targets;
+  while (!pending.empty()) {
+    const DataDefinition* current = pending.back();
+    pending.pop_back();
+    if (current == nullptr || !seen.insert(current).second) continue;
+    switch (current->GetType()) {
+      case DefinitionType::LIST:
+        pending.push_back(static_cast<const Data::ListDefinition&>(*current).GetElement().get());
+        break;
+      case DefinitionType::OPTIONAL:
+        pending.push_back(
+            static_cast<const Data::OptionalDefinition&>(*current).GetElement().get());
+        break;
+      case DefinitionType::STRUCT_REF:
+        targets.push_back(static_cast<const Data::StructRefDefinition&>(*current).GetTarget());
+        pending.push_back(targets.back().get());
+        break;
+      case DefinitionType::STRUCTURE: {
+        const auto& structure = static_cast<const Data::StructDefinition&>(*current);
+        add(structure.GetName());
+        for (const auto& field : structure.GetFields()) {
+          add(field.first);
+          pending.push_back(field.second.get());
+        }
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+bool SameValue(const DataValuePtr& a, const DataValuePtr& b) {
+  if (Data::Equals(a, b)) return true;
+  const std::string text = Data::ToText(a);
+  return text.find("nan") != std::string::npos && text == Data::ToText(b);
+}
+
+}  // namespace Fuzz
+}  // namespace Jorv
