@@ -6,6 +6,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <type_traits>
 #include <utility>
 
@@ -26,6 +27,19 @@ void Answer(const AsyncApiResultCb& callback, const char* errorName, BaseMessage
 template <class... Args>
 BaseMessage Describe(const char* id, Args... args) {
   return MakeMessage(id, Message<CoreTag>::DefaultMessageForId(id), std::string(args)...);
+}
+
+// Answers a method that threw unless its callback is spent. The provider may have handed the
+// callback to another thread before throwing, and that thread may complete it at any moment:
+// losing that race leaves the other completion as the one answer.
+void AnswerFailure(const AsyncApiResultCb& callback, const std::string& method,
+                   const std::string& what) {
+  if (!callback.IsArmed()) return;
+  try {
+    Answer(callback, Std::kInternalServerError, Describe(MessageIds::kMethodFailed, method, what));
+  } catch (const std::bad_function_call&) {
+    // Spent in between by the other thread.
+  }
 }
 
 // Runs the deliveries and next-report requests of one call one at a time, in order. A task
@@ -117,7 +131,13 @@ struct Relay {
     AsyncApiResultCb::Continuation request;
     if (next) request = NextRequest{strand, std::move(next)};
     strand->Run([client = client, result, progress, request = std::move(request)]() mutable {
-      client(result, progress, std::move(request));
+      try {
+        client(result, progress, std::move(request));
+      } catch (...) {
+        // The client's own failure stays on its side: thrown onwards it would abort the
+        // provider's report (and with it the completion still to come) or be answered as
+        // the method's failure after the client had stopped listening.
+      }
     });
   }
 };
@@ -172,16 +192,9 @@ void InProcessApiProvider::InvokeAsync(const std::shared_ptr<const MethodIdentif
   try {
     target->Invoke(input, ownActivation, providerSide);
   } catch (const std::exception& failure) {
-    if (providerSide.IsArmed()) {
-      Answer(providerSide, Std::kInternalServerError,
-             Describe(MessageIds::kMethodFailed, method->ToString(), failure.what()));
-    }
+    AnswerFailure(providerSide, method->ToString(), failure.what());
   } catch (...) {
-    if (providerSide.IsArmed()) {
-      Answer(providerSide, Std::kInternalServerError,
-             Describe(MessageIds::kMethodFailed, method->ToString(),
-                      std::string("unknown exception")));
-    }
+    AnswerFailure(providerSide, method->ToString(), "unknown exception");
   }
 }
 

@@ -34,8 +34,10 @@ class InProcessApiProvider : public ApiProvider {
   // method is caught: a callback not yet spent receives
   // "com.zentak.jorv.std.errors.internal_server_error" with "jorv.core.method.failed" naming
   // the method and the exception, and the caller goes on; one escaping after the callback was
-  // spent is dropped. Deliveries and next-report requests of one call run one at a time, in
-  // order, so that a stream pulled from inside its own callback runs in constant stack.
+  // spent is dropped. An exception thrown by `callback` itself is dropped: it never reaches the
+  // provider, and the call goes on, so its later reports and its completion still arrive, each
+  // once. Deliveries and next-report requests of one call run one at a time, in order, so that
+  // a stream pulled from inside its own callback runs in constant stack.
   void InvokeAsync(const std::shared_ptr<const MethodIdentifier>& method,
                    const Data::DataValuePtr& input,
                    const std::shared_ptr<AsyncActivation>& activation,

@@ -235,6 +235,47 @@ TEST(InProcessApiProvider, DeliveriesOfOneCallNeverOverlap) {
   EXPECT_FALSE(client.IsArmed());
 }
 
+// A client whose callback throws keeps its failure to itself: the provider's report returns
+// normally, the method is not answered as failed, and what the provider reports afterwards,
+// now or later, reaches the client once.
+TEST(InProcessApiProvider, ClientThatThrowsDoesNotEndTheCallOrReachTheProvider) {
+  std::vector<AsyncApiResultCb> held;
+  int reportsThatThrew = 0;
+  InProcessApiProvider transport;
+  transport.Publish(Interface(
+      kInterface, {{"report", [&](const DataValuePtr&, const std::shared_ptr<AsyncActivation>&,
+                                  const AsyncApiResultCb& callback) {
+                      try {
+                        callback(nullptr, {0, 0, 2}, nullptr);
+                      } catch (...) {
+                        ++reportsThatThrew;
+                      }
+                      held.push_back(callback);
+                    }}}));
+  std::vector<Delivery> deliveries;
+  const AsyncApiResultCb client([&](const std::shared_ptr<const MethodResult>& result,
+                                    const Progress& progress, AsyncApiResultCb::Continuation&&) {
+    deliveries.push_back({result, progress});
+    throw std::runtime_error("client failed");
+  });
+
+  EXPECT_NO_THROW(transport.InvokeAsync(Method(kInterface, "report"), nullptr, nullptr, client));
+  ASSERT_EQ(deliveries.size(), 1u);
+  EXPECT_EQ(deliveries[0].result, nullptr);
+  EXPECT_TRUE(client.IsArmed());
+
+  const auto answer = ErrorValue::GetInstance(kNotFound);
+  ASSERT_EQ(held.size(), 1u);
+  EXPECT_NO_THROW(held[0](nullptr, {0, 1, 2}, nullptr));
+  EXPECT_NO_THROW(held[0](MethodResult::Create(nullptr, answer), kCompletion, nullptr));
+  EXPECT_EQ(reportsThatThrew, 0);
+  ASSERT_EQ(deliveries.size(), 3u);
+  EXPECT_EQ(deliveries[1].progress, (Progress{0, 1, 2}));
+  ASSERT_TRUE(deliveries[2].result);
+  EXPECT_EQ(deliveries[2].result->error, answer);
+  EXPECT_FALSE(client.IsArmed());
+}
+
 TEST(InProcessApiProvider, MethodGetsItsOwnCopyOfTheActivation) {
   std::shared_ptr<AsyncActivation> seen;
   std::shared_ptr<L10n::Localizer> localizerOnArrival;

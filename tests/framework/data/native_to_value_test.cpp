@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "framework/core/value_ops.h"
-#include "support/small_stack.h"
 #include "support/test_records.h"
 #include "support/values.h"
 
@@ -192,29 +191,6 @@ TEST(NativeToValue, WritesStandaloneKindsAtTheRoot) {
   EXPECT_TRUE(Jorv::Data::Equals(WriteOk(std::string("s")), Str("s")));
   EXPECT_TRUE(Jorv::Data::Equals(WriteOk(Jorv::OperationInput()),
                                  Struct(Jorv::Std::kOperationInputName, {})));
-}
-
-TEST(NativeToValue, MillionDeepChainConvertsComparesPrintsAndDiesOnASmallStack) {
-  constexpr long long kDepth = 1000000;
-  std::shared_ptr<const Chain> chain = MakeChain(kDepth);
-  Jorv::Testing::RunOnSmallStack([&] {
-    DataValuePtr first = WriteOk(*chain);
-    DataValuePtr second = WriteOk(*chain);
-    // Walk down the value: every level is a chain structure whose "next" is an optional.
-    long long levels = 0;
-    for (const Jorv::Data::DataValue* v = first.get(); v != nullptr; ++levels) {
-      const auto& s = static_cast<const StructValue&>(*v);
-      const auto& next = static_cast<const OptionalValue&>(*s.GetFields().at("next"));
-      v = next.IsSet() ? next.value().get() : nullptr;
-    }
-    EXPECT_EQ(levels, kDepth);
-    EXPECT_TRUE(Jorv::Data::Equals(first, second));
-    const std::string text = Jorv::Data::ToText(first);
-    EXPECT_EQ(text.rfind("com.example.test.chain{depth: 1000000", 0), 0u);
-    first.reset();
-    second.reset();
-  });
-  UnlinkChain(std::move(chain));
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 
 #include "framework/core/value_ops.h"
 #include "support/conversions.h"
-#include "support/small_stack.h"
 #include "support/test_records.h"
 #include "support/values.h"
 
@@ -558,29 +557,6 @@ TEST(ValueToNative, CountsOnlyTheMessagesItAdds) {
   EXPECT_TRUE(Read(WriteOk(FullAllKinds()), read, messages));
   EXPECT_EQ(messages.size(), 1u);
   ExpectSameAllKinds(read, FullAllKinds());
-}
-
-TEST(ValueToNative, MillionDeepChainReadsOnASmallStack) {
-  constexpr long long kDepth = 1000000;
-  std::shared_ptr<const Chain> original = MakeChain(kDepth);
-  DataValuePtr value = WriteOk(*original);
-  UnlinkChain(std::move(original));
-  Jorv::Testing::RunOnSmallStack([&] {
-    Chain read;
-    std::list<BaseMessage> messages;
-    EXPECT_TRUE(Read(value, read, messages));
-    EXPECT_TRUE(messages.empty());
-    long long levels = 0;
-    long long wrongDepths = 0;
-    for (const Chain* link = &read; link != nullptr; link = link->next.get()) {
-      if (link->depth != kDepth - levels) ++wrongDepths;
-      ++levels;
-    }
-    EXPECT_EQ(levels, kDepth);
-    EXPECT_EQ(wrongDepths, 0);
-    UnlinkChain(std::move(read.next));
-    value.reset();
-  });
 }
 
 }  // namespace
