@@ -1,11 +1,13 @@
 #include "framework/core/in_process_transport.h"
 
-#include <deque>
 #include <exception>
 #include <functional>
 #include <list>
 #include <memory>
 #include <mutex>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "framework/core/message_catalog.h"
 #include "framework/core/standard_names.h"
@@ -34,11 +36,14 @@ BaseMessage Describe(const char* id, Args... args) {
 // overlap.
 class Strand : public std::enable_shared_from_this<Strand> {
  public:
-  void Run(std::function<void()> task) {
+  // Runs `task` now, or queues it when a task of this strand is running. A task runs where it
+  // is without being wrapped; only a queued one is kept in a std::function.
+  template <class Task>
+  void Run(Task&& task) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (running_) {
-        queue_.push_back(std::move(task));
+        queue_.emplace_back(std::forward<Task>(task));
         return;
       }
       running_ = true;
@@ -46,19 +51,31 @@ class Strand : public std::enable_shared_from_this<Strand> {
     // A final delivery made while the queue runs destroys the callback that owns this strand.
     const std::shared_ptr<Strand> self = shared_from_this();
     std::exception_ptr failure;
+    try {
+      // Taken over here, so that what it holds goes before the queued tasks run.
+      std::decay_t<Task> first(std::forward<Task>(task));
+      first();
+    } catch (...) {
+      failure = std::current_exception();
+    }
     for (;;) {
+      std::function<void()> next;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (head_ == queue_.size()) {
+          // Drained: the queue keeps its storage for the next burst.
+          queue_.clear();
+          head_ = 0;
+          running_ = false;
+          break;
+        }
+        next = std::move(queue_[head_++]);
+      }
       try {
-        task();
+        next();
       } catch (...) {
         if (!failure) failure = std::current_exception();
       }
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (queue_.empty()) {
-        running_ = false;
-        break;
-      }
-      task = std::move(queue_.front());
-      queue_.pop_front();
     }
     if (failure) std::rethrow_exception(failure);
   }
@@ -66,7 +83,9 @@ class Strand : public std::enable_shared_from_this<Strand> {
  private:
   std::mutex mutex_;
   bool running_ = false;
-  std::deque<std::function<void()>> queue_;
+  // Waiting tasks, in order from queue_[head_].
+  std::vector<std::function<void()>> queue_;
+  std::size_t head_ = 0;
 };
 
 // The callback the provider side of a call sees: it hands each delivery to the client's

@@ -86,8 +86,11 @@ class AsyncApiMethodResultFilter {
               const std::shared_ptr<const Data::ErrorValue>& error,
               const boost::optional<Data::NativeError>& nativeError, const Progress& progress,
               AsyncApiMethod::ResultCb::Continuation&& next) {
-    const auto reported = Data::NativeErrorHelper::GetError(
-        error, nativeError, activation_->GetErrorRequestLocalizer());
+    // Only a native error without an error value needs the error localizer.
+    const auto reported = error || !nativeError
+                              ? error
+                              : Data::NativeErrorHelper::GetError(
+                                    error, nativeError, activation_->GetErrorRequestLocalizer());
     if (reported) {
       AsyncApiMethod::ResultCb callback = std::move(callback_);
       callback(boost::none, reported, progress, nullptr);
