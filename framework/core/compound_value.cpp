@@ -30,7 +30,7 @@ bool CompoundValue::GetField(const std::string& name, DataValuePtr& value,
   if (it == fields_.end()) {
     messages.push_back(MakeMessage("jorv.data.missing.field",
                                    Message<CoreTag>::DefaultMessageForId("jorv.data.missing.field"),
-                                   name, name_));
+                                   name, *name_));
     return false;
   }
   value = it->second;

@@ -22,12 +22,21 @@ namespace Data {
 class CompoundValue : public DataValue {
  public:
   using Fields = std::map<std::string, DataValuePtr>;
+  // A name held by many values at once, such as the wire identifier of a record type, so that
+  // each value of the type shares one string instead of copying it. Never null.
+  using SharedName = std::shared_ptr<const std::string>;
 
-  const std::string& GetName() const { return name_; }
+  const std::string& GetName() const { return *name_; }
   const Fields& GetFields() const { return fields_; }
 
-  // The slot for `name`, created empty when absent. Valid for the life of this value.
-  DataValuePtr* CreateSlot(const std::string& name) { return &fields_[name]; }
+  // The slot for `name`, created empty when absent. Valid for the life of this value. Slots
+  // created in ascending name order are appended without a search.
+  DataValuePtr* CreateSlot(const std::string& name) {
+    return &fields_.emplace_hint(fields_.end(), name, nullptr)->second;
+  }
+  DataValuePtr* CreateSlot(std::string&& name) {
+    return &fields_.emplace_hint(fields_.end(), std::move(name), nullptr)->second;
+  }
   // Sets the field `name` to `value`, replacing an earlier one.
   void SetField(const std::string& name, DataValuePtr value) { fields_[name] = std::move(value); }
   // Finds the field `name`: true with `value` set when present; otherwise appends
@@ -36,12 +45,14 @@ class CompoundValue : public DataValue {
                 std::list<BaseMessage>& messages) const;
 
  protected:
-  explicit CompoundValue(std::string name) : name_(std::move(name)) {}
+  explicit CompoundValue(std::string name)
+      : name_(std::make_shared<const std::string>(std::move(name))) {}
+  explicit CompoundValue(SharedName name) : name_(std::move(name)) {}
   ~CompoundValue() override { DestroyChildrenIteratively(); }
   void ReleaseChildren(std::vector<DataValuePtr>& out) override;
 
  private:
-  std::string name_;
+  SharedName name_;
   Fields fields_;
 };
 
@@ -53,6 +64,10 @@ class StructValue final : public CompoundValue {
   static std::shared_ptr<StructValue> GetInstance(const std::string& name) {
     return std::make_shared<StructValue>(name, DataType::STRUCTURE);
   }
+  // A new, empty structure sharing the name `name` (not null).
+  static std::shared_ptr<StructValue> GetInstance(SharedName name) {
+    return std::make_shared<StructValue>(std::move(name), DataType::STRUCTURE);
+  }
   // A new, empty dynamic structure (code 15) named `name`.
   static std::shared_ptr<StructValue> GetDynamicInstance(const std::string& name) {
     return std::make_shared<StructValue>(name, DataType::DYNAMIC_STRUCTURE);
@@ -60,6 +75,8 @@ class StructValue final : public CompoundValue {
 
   StructValue(const std::string& name, DataType::EnumType type)
       : CompoundValue(name), type_(type) {}
+  StructValue(SharedName name, DataType::EnumType type)
+      : CompoundValue(std::move(name)), type_(type) {}
   DataType::EnumType GetType() const override { return type_; }
   void Accept(ValueVisitor& visitor) const override { visitor.VisitStruct(*this); }
 

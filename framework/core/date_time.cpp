@@ -63,6 +63,14 @@ bool Expect(boost::string_view text, std::size_t& pos, boost::string_view any_of
   return true;
 }
 
+// Writes the `width` low decimal digits of `value` to `out`, zero-padded.
+void PutDigits(char* out, int width, unsigned value) {
+  for (int i = width - 1; i >= 0; --i) {
+    out[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+}
+
 }  // namespace
 
 DateTime DateTime::Now() {
@@ -80,11 +88,22 @@ std::string DateTime::ToString() const {
   const Civil c = CivilFromDays(days);
   const auto ms = static_cast<unsigned>(rest % 1000);
   const auto secs = static_cast<unsigned>(rest / 1000);
+  if (c.year >= 0 && c.year <= 9999) {
+    // Every part has a fixed width here: write the digits in place.
+    char text[] = "0000-00-00T00:00:00.000Z";
+    PutDigits(text, 4, static_cast<unsigned>(c.year));
+    PutDigits(text + 5, 2, c.month);
+    PutDigits(text + 8, 2, c.day);
+    PutDigits(text + 11, 2, secs / 3600);
+    PutDigits(text + 14, 2, secs / 60 % 60);
+    PutDigits(text + 17, 2, secs % 60);
+    PutDigits(text + 20, 3, ms);
+    return std::string(text, sizeof text - 1);
+  }
   char buffer[64];
-  const char* format = c.year >= 0 && c.year <= 9999 ? "%04lld-%02u-%02uT%02u:%02u:%02u.%03uZ"
-                                                     : "%+05lld-%02u-%02uT%02u:%02u:%02u.%03uZ";
-  std::snprintf(buffer, sizeof buffer, format, static_cast<long long>(c.year), c.month, c.day,
-                secs / 3600, secs / 60 % 60, secs % 60, ms);
+  std::snprintf(buffer, sizeof buffer, "%+05lld-%02u-%02uT%02u:%02u:%02u.%03uZ",
+                static_cast<long long>(c.year), c.month, c.day, secs / 3600, secs / 60 % 60,
+                secs % 60, ms);
   return buffer;
 }
 

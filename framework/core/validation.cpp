@@ -16,6 +16,7 @@ constexpr char kMapEntryName[] = "map-entry";
 constexpr char kMapKey[] = "key";
 constexpr char kMapValue[] = "value";
 constexpr std::size_t kNoParent = static_cast<std::size_t>(-1);
+constexpr std::size_t kInitialCapacity = 32;
 
 // One step of a path: a field name (held by a definition or a value) or a list index, below the
 // node at `parent`. Node 0 is the root, the empty path.
@@ -53,6 +54,9 @@ class Validator {
  public:
   boost::optional<ValidationFailure> Run(const DataDefinitionPtr& definition,
                                          const DataValuePtr& value) {
+    // Room for a small value up front, so that it does not grow the lists step by step.
+    nodes_.reserve(kInitialCapacity);
+    pending_.reserve(kInitialCapacity);
     nodes_.push_back({kNoParent, nullptr, 0});
     pending_.push_back({definition.get(), &value, 0});
     while (!pending_.empty() && !failure_) {

@@ -2,6 +2,15 @@
 
 namespace Jorv {
 namespace Data {
+namespace {
+
+const CompoundValue::SharedName& UnknownFieldsName() {
+  static const CompoundValue::SharedName name =
+      std::make_shared<const std::string>("unknownFields");
+  return name;
+}
+
+}  // namespace
 
 void BaseNative::AdapterHelper::AddUnknownFields(const BaseNative& native,
                                                  const std::shared_ptr<StructValue>& target) {
@@ -26,7 +35,7 @@ void BaseNative::AdapterHelper::CollectUnknownFields(
       ++known;
       continue;
     }
-    if (!unknownFields) unknownFields = StructValue::GetInstance("unknownFields");
+    if (!unknownFields) unknownFields = StructValue::GetInstance(UnknownFieldsName());
     unknownFields->SetField(field.first, field.second);
   }
 }

@@ -83,6 +83,14 @@ struct TypeInfo {
   }
 };
 
+// TypeInfo<T>::name() made once, shared by every structure written for T.
+template <class T>
+const CompoundValue::SharedName& SharedTypeName() {
+  static const CompoundValue::SharedName name =
+      std::make_shared<const std::string>(TypeInfo<T>::name());
+  return name;
+}
+
 // The number of fields that record T lists.
 template <class T>
 constexpr std::size_t FieldCount() {

@@ -89,7 +89,9 @@ class NativeToValueAdapter {
 // The work queue of one native-to-value conversion, with the localizer given to Adapt.
 class Deque {
  public:
-  explicit Deque(const L10n::RequestLocalizer& localizer) : localizer(localizer) {}
+  explicit Deque(const L10n::RequestLocalizer& localizer) : localizer(localizer) {
+    entries.reserve(detail::kInitialQueueCapacity);
+  }
   void Push(const NativeConstPtr& source, NativeToValueAdapter::Method method,
             DataValuePtr* destination) {
     entries.push_back({source, method, destination});
@@ -106,8 +108,9 @@ class Deque {
 template <>
 class NativeToValueAdapter::CompoundHelper<StructValue> {
  public:
-  CompoundHelper(std::shared_ptr<StructValue> value, Deque& queue)
-      : value_(std::move(value)), queue_(queue) {}
+  // Fills `value`, which must outlive the helper.
+  CompoundHelper(const std::shared_ptr<StructValue>& value, Deque& queue)
+      : value_(value), queue_(queue) {}
 
   // Queues every declared field of `record`, then copies its stored unknown fields.
   template <class T>
@@ -119,9 +122,12 @@ class NativeToValueAdapter::CompoundHelper<StructValue> {
   void Field(const char* name, M R::*member, const Annotations&...);
 
  private:
-  std::shared_ptr<StructValue> value_;
+  const std::shared_ptr<StructValue>& value_;
   Deque& queue_;
   NativeConstPtr record_ = nullptr;
+  // The slot of each declared field by its position in the field list, while AddFields runs.
+  DataValuePtr* const* slots_ = nullptr;
+  std::size_t next_ = 0;
 };
 
 }  // namespace Data

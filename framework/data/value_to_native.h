@@ -37,7 +37,9 @@ class ValueToNativeAdapter {
   // queueing further steps. On failure it appends a message and clears the queue.
   using Method = void (*)(const DataValuePtr& source, const NativePtr& destination, Queue& queue,
                           std::list<BaseMessage>& messages);
-  using Entry = BasicAdaptEntry<DataValuePtr, Method, NativePtr>;
+  // The source of an entry is the slot in the source tree that holds the value to read: the
+  // tree is held by the caller of Adapt and never changes, so its slots outlive the conversion.
+  using Entry = BasicAdaptEntry<const DataValuePtr*, Method, NativePtr>;
 
   // Reads `source` into the default-constructed native object at `destination` with `method`
   // (AdaptMethod<T>::Get for its type). Returns true when it appended no message. On failure it
@@ -104,9 +106,12 @@ namespace V2N_internal {
 // The work queue of one value-to-native conversion.
 class StackMapCnt {
  public:
+  StackMapCnt() { entries.reserve(detail::kInitialQueueCapacity); }
+  // Queues reading `source`, which must be a slot of the source tree (or the root handed to
+  // Adapt), not a temporary.
   void Push(const DataValuePtr& source, ValueToNativeAdapter::Method method,
             NativePtr destination) {
-    entries.push_back({source, method, destination});
+    entries.push_back({&source, method, destination});
   }
   // Drops all pending work after a failure.
   void Clear() { entries.clear(); }
@@ -143,11 +148,17 @@ class ValueToNativeAdapter::CompoundHelper<StructValue> {
  private:
   bool Failed() const { return messages_.size() != count_; }
 
-  std::shared_ptr<const CompoundValue> structure_;
   Queue& queue_;
   std::list<BaseMessage>& messages_;
   std::size_t count_;
+  // The source, and the structure read (null when the source is not one).
+  const DataValuePtr& source_;
+  const CompoundValue* structure_ = nullptr;
   NativePtr record_ = nullptr;
+  // While AddFields runs: the slot of each declared field in the structure by its position in
+  // the field list (null when absent), and the position of the next.
+  const DataValuePtr* const* found_ = nullptr;
+  std::size_t next_ = 0;
 };
 
 }  // namespace Data

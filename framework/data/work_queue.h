@@ -3,6 +3,8 @@
 // keeps pending conversions on an explicit last-in first-out queue instead of recursing, so the
 // depth of a record tree costs queue entries, not stack frames.
 
+#include <cstddef>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -24,6 +26,21 @@ namespace detail {
 template <class Entry>
 using EntryStack = std::vector<Entry>;
 
+// The room a queue reserves when it is made: enough that converting a small record does not
+// grow it step by step.
+constexpr std::size_t kInitialQueueCapacity = 16;
+
+// An entry's source as its method takes it: as stored, or, for an engine that stores a pointer
+// to a shared pointer held by its source tree, the shared pointer pointed to.
+template <class Source>
+const Source& SourceOf(const Source& source) {
+  return source;
+}
+template <class T>
+const std::shared_ptr<T>& SourceOf(const std::shared_ptr<T>* source) {
+  return *source;
+}
+
 // Takes entries off the back of `queue.entries` and runs them until none is left. A method
 // may push more entries; they run before older ones. A method that fails clears the entries,
 // which ends the loop.
@@ -32,7 +49,7 @@ void Drain(Queue& queue, Messages& messages) {
   while (!queue.entries.empty()) {
     auto entry = std::move(queue.entries.back());
     queue.entries.pop_back();
-    entry.method(entry.source, entry.destination, queue, messages);
+    entry.method(SourceOf(entry.source), entry.destination, queue, messages);
   }
 }
 

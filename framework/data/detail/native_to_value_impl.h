@@ -1,13 +1,30 @@
 #pragma once
 // Method bodies of NativeToValueAdapter. Include native_to_value.h instead.
 
+#include <array>
+#include <string>
 #include <type_traits>
 
 #include "framework/core/message_catalog.h"
+#include "framework/data/detail/field_names.h"
 #include "framework/data/native_to_value.h"
 
 namespace Jorv {
 namespace Data {
+namespace detail {
+
+// Values never change once shared, so every unset optional written is this one value.
+inline const DataValuePtr& UnsetOptionalValue() {
+  static const DataValuePtr unset = std::make_shared<const OptionalValue>();
+  return unset;
+}
+
+inline const CompoundValue::SharedName& MapEntryName() {
+  static const CompoundValue::SharedName name = std::make_shared<const std::string>("map-entry");
+  return name;
+}
+
+}  // namespace detail
 
 template <class T>
 NativeToValueAdapter::Method NativeToValueAdapter::AdaptMethod<T>::Get(const T*) {
@@ -53,9 +70,9 @@ template <class T>
 void NativeToValueAdapter::StructMethod(const NativeConstPtr& source,
                                         DataValuePtr* const& destination, Deque& queue,
                                         std::list<BaseMessage>&) {
-  auto value = StructValue::GetInstance(TypeInfo<T>::name());
-  *destination = value;
-  CompoundHelper<StructValue>(std::move(value), queue).AddFields(static_cast<const T*>(source));
+  auto value = StructValue::GetInstance(SharedTypeName<T>());
+  CompoundHelper<StructValue>(value, queue).AddFields(static_cast<const T*>(source));
+  *destination = std::move(value);
 }
 
 template <class T>
@@ -89,12 +106,15 @@ template <class T, class Opt>
 void NativeToValueAdapter::OptionalBeginMethod(const NativeConstPtr& source,
                                                DataValuePtr* const& destination, Deque& queue,
                                                std::list<BaseMessage>&) {
-  auto value = OptionalValue::GetInstance();
-  DataValuePtr* inner = nullptr;
   const Opt& optional = *static_cast<const Opt*>(source);
-  if (optional) inner = value->value(nullptr);
+  if (!optional) {
+    *destination = detail::UnsetOptionalValue();
+    return;
+  }
+  auto value = OptionalValue::GetInstance();
+  DataValuePtr* inner = value->value(nullptr);
   *destination = std::move(value);
-  if (inner) queue.Push(&*optional, AdaptMethod<std::remove_const_t<T>>::Get(), inner);
+  queue.Push(&*optional, AdaptMethod<std::remove_const_t<T>>::Get(), inner);
 }
 
 template <class Map>
@@ -105,7 +125,7 @@ void NativeToValueAdapter::MapBeginMethod(const NativeConstPtr& source,
   *destination = value;
   const Method method = &PrimitiveMethod<std::string>;
   for (const auto& entry : *static_cast<const Map*>(source)) {
-    auto structure = StructValue::GetInstance("map-entry");
+    auto structure = StructValue::GetInstance(detail::MapEntryName());
     queue.Push(&entry.first, method, structure->CreateSlot("key"));
     queue.Push(&entry.second, method, structure->CreateSlot("value"));
     value->Append(std::move(structure));
@@ -128,17 +148,29 @@ void NativeToValueAdapter::NullMethod(const NativeConstPtr& source,
 template <class T>
 void NativeToValueAdapter::CompoundHelper<StructValue>::AddFields(const T* record) {
   record_ = record;
-  T::AdapterHelper::AddFields(*this);
+  constexpr std::size_t count = detail::FieldCount<T>();
+  if constexpr (count > 0) {
+    // The slots are made in name order, which appends each to the field map without a search.
+    using Known = detail::KnownNames<T>;
+    std::array<DataValuePtr*, count> slots{};
+    for (std::size_t i = 0; i < count; ++i) {
+      slots[Known::declared[i]] =
+          value_->CreateSlot(std::string(Known::value[i].data(), Known::value[i].size()));
+    }
+    slots_ = slots.data();
+    T::AdapterHelper::AddFields(*this);
+    slots_ = nullptr;
+  }
   if constexpr (std::is_base_of<BaseNative, T>::value) {
     BaseNative::AdapterHelper::AddUnknownFields(*record, value_);
   }
 }
 
 template <class R, class M, class... Annotations>
-void NativeToValueAdapter::CompoundHelper<StructValue>::Field(const char* name, M R::*member,
+void NativeToValueAdapter::CompoundHelper<StructValue>::Field(const char*, M R::*member,
                                                               const Annotations&...) {
   const M& field = static_cast<const R*>(record_)->*member;
-  queue_.Push(&field, AdaptMethod<M>::Get(), value_->CreateSlot(name));
+  queue_.Push(&field, AdaptMethod<M>::Get(), slots_[next_++]);
 }
 
 }  // namespace Data

@@ -1,6 +1,7 @@
 #pragma once
 // Method bodies of ValueToNativeAdapter. Include value_to_native.h instead.
 
+#include <array>
 #include <string>
 #include <type_traits>
 
@@ -24,6 +25,39 @@ inline void AppendInvalidType(std::list<BaseMessage>& messages) {
 inline void AppendBadCast(const std::string& text, std::list<BaseMessage>& messages) {
   messages.push_back(MakeMessage(
       MessageIds::kBadCast1, Message<CoreTag>::DefaultMessageForId(MessageIds::kBadCast1), text));
+}
+
+// The slot of field `name` of `structure`; null, with the message GetField gives appended, when
+// it has none.
+inline const DataValuePtr* FieldSlot(const CompoundValue& structure, const char* name,
+                                     std::list<BaseMessage>& messages) {
+  const auto& fields = structure.GetFields();
+  const auto found = fields.find(name);
+  if (found != fields.end()) return &found->second;
+  DataValuePtr ignored;
+  structure.GetField(name, ignored, messages);
+  return nullptr;
+}
+
+// One pass over the fields of a structure and the sorted names of a record's fields: sets
+// found[declared[i]] to the slot of the field named names[i] (left null when absent). Returns
+// whether the structure has fields the record does not declare.
+template <std::size_t N>
+bool MatchFields(const CompoundValue::Fields& fields, const boost::string_view (&names)[N],
+                 const std::size_t (&declared)[N], std::array<const DataValuePtr*, N>& found) {
+  std::size_t known = 0;
+  bool unknown = false;
+  for (const auto& field : fields) {
+    const boost::string_view name(field.first);
+    while (known < N && names[known] < name) ++known;
+    if (known < N && names[known] == name) {
+      found[declared[known]] = &field.second;
+      ++known;
+    } else {
+      unknown = true;
+    }
+  }
+  return unknown;
 }
 
 }  // namespace detail
@@ -198,14 +232,16 @@ void ValueToNativeAdapter::MapBeginMethod(const DataValuePtr& source, const Nati
       return;
     }
     const auto& entry = static_cast<const StructValue&>(*element);
-    DataValuePtr key, value;
+    DataValuePtr key;
+    const DataValuePtr* value = nullptr;
     std::string keyText;
-    if (!entry.GetField("key", key, messages) || !entry.GetField("value", value, messages) ||
+    if (!entry.GetField("key", key, messages) ||
+        !(value = detail::FieldSlot(entry, "value", messages)) ||
         !DataValue::ToPrimitive(key, keyText, messages)) {
       queue.Clear();
       return;
     }
-    ValueMethod(value, &map[keyText], queue);
+    ValueMethod(*value, &map[keyText], queue);
   }
 }
 
@@ -217,12 +253,12 @@ void ValueToNativeAdapter::NullMethod(const DataValuePtr& source, const NativePt
 
 inline ValueToNativeAdapter::CompoundHelper<StructValue>::CompoundHelper(
     const DataValuePtr& source, Queue& queue, std::list<BaseMessage>& messages)
-    : queue_(queue), messages_(messages), count_(messages.size()) {
+    : queue_(queue), messages_(messages), count_(messages.size()), source_(source) {
   if (detail::IsString(source)) {
     // An empty text stands for the default record; any other text cannot be one.
     if (!detail::TextOf(source).empty()) detail::AppendBadCast(detail::TextOf(source), messages);
   } else if (source && DataType::IsCompound(source->GetType())) {
-    structure_ = std::static_pointer_cast<const CompoundValue>(source);
+    structure_ = static_cast<const CompoundValue*>(source.get());
   } else {
     detail::AppendInvalidType(messages);
   }
@@ -232,13 +268,23 @@ template <class T>
 void ValueToNativeAdapter::CompoundHelper<StructValue>::AddFields(T* record) {
   if (!structure_ || Failed()) return;
   record_ = record;
-  T::AdapterHelper::AddFields(*this);
+  constexpr std::size_t count = detail::FieldCount<T>();
+  bool unknown = !structure_->GetFields().empty();
+  if constexpr (count > 0) {
+    using Known = detail::KnownNames<T>;
+    std::array<const DataValuePtr*, count> found{};
+    unknown = detail::MatchFields(structure_->GetFields(), Known::value, Known::declared, found);
+    found_ = found.data();
+    T::AdapterHelper::AddFields(*this);
+    found_ = nullptr;
+  }
   if constexpr (std::is_base_of<BaseNative, T>::value) {
-    if (Failed()) return;
-    if constexpr (detail::FieldCount<T>() == 0) {
-      BaseNative::AdapterHelper::AddUnknownFields(structure_, record->unknownFields);
+    if (Failed() || !unknown) return;
+    const auto structure = std::static_pointer_cast<const CompoundValue>(source_);
+    if constexpr (count == 0) {
+      BaseNative::AdapterHelper::AddUnknownFields(structure, record->unknownFields);
     } else {
-      BaseNative::AdapterHelper::AddUnknownFields(detail::KnownNames<T>::value, structure_,
+      BaseNative::AdapterHelper::AddUnknownFields(detail::KnownNames<T>::value, structure,
                                                   record->unknownFields);
     }
   }
@@ -247,16 +293,16 @@ void ValueToNativeAdapter::CompoundHelper<StructValue>::AddFields(T* record) {
 template <class R, class M, class... Annotations>
 void ValueToNativeAdapter::CompoundHelper<StructValue>::Field(const char* name, M R::*member,
                                                               const Annotations&...) {
+  const DataValuePtr* value = found_[next_++];
   if (Failed()) return;
   M* slot = &(static_cast<R*>(record_)->*member);
-  if constexpr (IsOptionalField<M>()) {
-    // A missing optional field is no error: the member stays unset.
-    const auto& fields = structure_->GetFields();
-    const auto found = fields.find(name);
-    if (found != fields.end()) ValueMethod(found->second, slot, queue_);
-  } else {
-    DataValuePtr value;
-    if (structure_->GetField(name, value, messages_)) ValueMethod(value, slot, queue_);
+  if (value) {
+    ValueMethod(*value, slot, queue_);
+  } else if constexpr (!IsOptionalField<M>()) {
+    // A missing required field is reported as GetField reports it; a missing optional one is
+    // no error and leaves the member unset.
+    DataValuePtr ignored;
+    structure_->GetField(name, ignored, messages_);
   }
 }
 

@@ -89,12 +89,16 @@ TEST(NativeToValue, UnknownFieldsAreWrittenBackBesideDeclaredOnes) {
   const DataValuePtr late = Int(99);
   leaf.unknownFields->SetField("aaa", early);
   leaf.unknownFields->SetField("zzz", late);
+  // A stored field under a declared name does not replace the declared member's value.
+  leaf.number = 5;
+  leaf.unknownFields->SetField("number", Str("stale"));
   const DataValuePtr written = WriteOk(leaf);
   const StructValue& s = AsStruct(written);
   ASSERT_EQ(s.GetFields().size(), 4u);
   EXPECT_EQ(s.GetFields().at("aaa").get(), early.get());
   EXPECT_EQ(s.GetFields().at("zzz").get(), late.get());
   EXPECT_TRUE(Jorv::Data::Equals(s.GetFields().at("name"), Str("n")));
+  EXPECT_TRUE(Jorv::Data::Equals(s.GetFields().at("number"), Int(5)));
 }
 
 TEST(NativeToValue, EnumerationsWriteLiteralOrKeptTextOrUnknown) {
