@@ -167,27 +167,6 @@ inline std::shared_ptr<const Leaf> MakeLeaf(std::string name, long long number) 
   return leaf;
 }
 
-// A chain `depth` records long; the outermost record has the largest depth, the innermost 1.
-inline std::shared_ptr<const Chain> MakeChain(long long depth) {
-  std::shared_ptr<const Chain> head;
-  for (long long i = 1; i <= depth; ++i) {
-    auto node = std::make_shared<Chain>();
-    node->depth = i;
-    node->next = std::move(head);
-    head = std::move(node);
-  }
-  return head;
-}
-
-// Releases a chain link by link, so that a long chain is not destroyed by nested destructors.
-inline void UnlinkChain(std::shared_ptr<const Chain> head) {
-  while (head) {
-    std::shared_ptr<const Chain> next = head->next;
-    if (head.use_count() == 1) const_cast<Chain&>(*head).next.reset();
-    head = std::move(next);
-  }
-}
-
 // An AllKinds with every required field set to a non-default value and some optionals set.
 inline AllKinds FilledAllKinds() {
   AllKinds r;
