@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "framework/data/message.h"
+#include "framework/text/message.h"
 
 namespace StatsDemo {
 namespace MessageIds {

@@ -11,7 +11,7 @@
 
 #include <boost/optional.hpp>
 
-#include "framework/data/message.h"
+#include "framework/text/message.h"
 
 namespace StatsDemo {
 

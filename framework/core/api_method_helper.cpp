@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "framework/core/message_catalog.h"
 #include "framework/core/standard_names.h"
 #include "framework/core/validation.h"
+#include "framework/text/message_catalog.h"
 
 namespace Jorv {
 namespace Provider {

@@ -13,7 +13,7 @@
 
 #include "framework/core/data_type.h"
 #include "framework/core/date_time.h"
-#include "framework/data/message.h"
+#include "framework/text/message.h"
 
 namespace Jorv {
 

@@ -10,8 +10,8 @@
 #include <type_traits>
 #include <utility>
 
-#include "framework/core/message_catalog.h"
 #include "framework/core/standard_names.h"
+#include "framework/text/message_catalog.h"
 
 namespace Jorv {
 namespace Core {

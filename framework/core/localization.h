@@ -12,7 +12,7 @@
 
 #include <boost/utility/string_view.hpp>
 
-#include "framework/data/message.h"
+#include "framework/text/message.h"
 
 namespace Jorv {
 namespace L10n {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/core/message_catalog.h"
+#include "framework/text/message_catalog.h"
 
 namespace Jorv {
 namespace Data {

@@ -11,7 +11,7 @@
 
 #include "framework/core/compound_value.h"
 #include "framework/core/data_definition.h"
-#include "framework/data/message.h"
+#include "framework/text/message.h"
 
 namespace Jorv {
 namespace Data {

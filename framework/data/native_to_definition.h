@@ -17,10 +17,10 @@
 #include <boost/optional.hpp>
 
 #include "framework/core/data_definition.h"
-#include "framework/data/message.h"
 #include "framework/data/native.h"
 #include "framework/data/native_kind.h"
 #include "framework/data/work_queue.h"
+#include "framework/text/message.h"
 
 namespace Jorv {
 namespace Data {

@@ -19,10 +19,10 @@
 
 #include "framework/core/compound_value.h"
 #include "framework/core/localization.h"
-#include "framework/data/message.h"
 #include "framework/data/native.h"
 #include "framework/data/native_kind.h"
 #include "framework/data/work_queue.h"
+#include "framework/text/message.h"
 
 namespace Jorv {
 namespace Data {

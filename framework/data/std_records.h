@@ -8,8 +8,8 @@
 #include <string>
 
 #include "framework/core/standard_names.h"
-#include "framework/data/message.h"
 #include "framework/data/native.h"
+#include "framework/text/message.h"
 
 namespace Com {
 namespace Zentak {

@@ -1,7 +1,7 @@
 #include "framework/provider/async_api_method_signal.h"
 
-#include "framework/core/message_catalog.h"
 #include "framework/core/standard_names.h"
+#include "framework/text/message_catalog.h"
 
 namespace Jorv {
 namespace Provider {

@@ -18,8 +18,8 @@
 
 #include "concurrency/schedule.h"
 #include "framework/core/in_process_transport.h"
-#include "framework/core/message_catalog.h"
 #include "framework/core/standard_names.h"
+#include "framework/text/message_catalog.h"
 #include "stats/provider/stats_provider.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <type_traits>
 
-#include "framework/core/message_catalog.h"
 #include "framework/data/detail/field_names.h"
 #include "framework/data/value_to_native.h"
+#include "framework/text/message_catalog.h"
 
 namespace Jorv {
 namespace Data {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/core/message_catalog.h"
 #include "framework/core/standard_names.h"
+#include "framework/text/message_catalog.h"
 
 namespace Jorv {
 namespace Provider {

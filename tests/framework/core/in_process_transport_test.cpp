@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "framework/core/api_stub.h"
-#include "framework/core/message_catalog.h"
 #include "framework/core/standard_names.h"
+#include "framework/text/message_catalog.h"
 
 namespace Jorv {
 namespace Core {

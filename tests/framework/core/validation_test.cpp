@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "framework/core/message_catalog.h"
 #include "framework/core/value_ops.h"
+#include "framework/text/message_catalog.h"
 #include "support/small_stack.h"
 
 namespace Jorv {

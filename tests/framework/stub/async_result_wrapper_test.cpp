@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/core/message_catalog.h"
+#include "framework/text/message_catalog.h"
 #include "support/values.h"
 
 namespace Jorv {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "framework/core/in_process_transport.h"
-#include "framework/core/message_catalog.h"
 #include "framework/core/standard_names.h"
+#include "framework/text/message_catalog.h"
 #include "support/conversions.h"
 #include "support/service_client.h"
 

@@ -1,4 +1,4 @@
-#include "framework/data/format.h"
+#include "framework/text/format.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "framework/data/message.h"
+#include "framework/text/message.h"
 
 #include <gtest/gtest.h>
 
 #include <list>
 #include <string>
 
-#include "framework/core/message_catalog.h"
+#include "framework/text/message_catalog.h"
 
 namespace Jorv {
 namespace {

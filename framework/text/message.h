@@ -8,7 +8,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "framework/data/format.h"
+#include "framework/text/format.h"
 
 namespace Jorv {
 

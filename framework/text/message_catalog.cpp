@@ -1,11 +1,11 @@
 // The framework's catalog of default English message texts.
 
-#include "framework/core/message_catalog.h"
+#include "framework/text/message_catalog.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "framework/data/message.h"
+#include "framework/text/message.h"
 
 namespace Jorv {
 namespace {
