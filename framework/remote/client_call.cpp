@@ -157,6 +157,7 @@ void ClientCall::Continue(std::shared_ptr<AsyncApiResultCb> receiver) {
 }
 
 void ClientCall::OnReadDone(bool ok) {
+  const ReactionScope scope;
   Actions actions;
   if (!ok) {
     {
@@ -217,6 +218,7 @@ void ClientCall::OnReadDone(bool ok) {
 }
 
 void ClientCall::OnWriteDone(bool ok) {
+  const ReactionScope scope;
   Actions actions;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -238,6 +240,7 @@ void ClientCall::OnWriteDone(bool ok) {
 }
 
 void ClientCall::OnDone(const grpc::Status& status) {
+  const ReactionScope scope;
   std::shared_ptr<ClientCall> keep;
   std::shared_ptr<const MethodResult> failure;
   AsyncApiResultCb receiver;

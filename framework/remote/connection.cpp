@@ -3,9 +3,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
-#include <cstdint>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "framework/text/message_catalog.h"
@@ -14,6 +12,8 @@ namespace Jorv {
 namespace Remote {
 namespace detail {
 namespace {
+
+thread_local int tReactions = 0;
 
 int Milliseconds(std::chrono::milliseconds duration) {
   constexpr long long kMax = 0x7fffffff;
@@ -39,6 +39,10 @@ bool PairComplete(const std::string& cert, const std::string& key,
 }
 
 }  // namespace
+
+ReactionScope::ReactionScope() { ++tReactions; }
+ReactionScope::~ReactionScope() { --tReactions; }
+bool ReactionScope::Active() { return tReactions > 0; }
 
 bool ReadFile(const std::string& path, std::string& out, std::list<BaseMessage>& messages) {
   std::ifstream in(path, std::ios::binary);

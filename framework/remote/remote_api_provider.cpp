@@ -12,7 +12,9 @@ std::shared_ptr<RemoteApiProvider> RemoteApiProvider::Create(const std::string& 
                                                              const ClientOptions& options,
                                                              std::list<BaseMessage>& messages) {
   auto credentials = detail::ChannelCredentials(options, messages);
-  auto connection = std::make_shared<Connection>();
+  // The last call to finish may let go of the connection inside one of its reactions.
+  std::shared_ptr<Connection> connection(new Connection(),
+                                         detail::DeleteOutsideReactions<Connection>);
   if (!credentials || !detail::ReadToken(options.tokenFile, connection->token, messages)) {
     return nullptr;
   }

@@ -90,17 +90,21 @@ void ServerCall::Report(const std::shared_ptr<const Core::MethodResult>& result,
         held_ = std::move(next);
       }
       QueueLocked(std::move(wire), actions);
-      if (final) EndLocked(grpc::Status::OK, actions);
+      if (final || (held_ && readClosed_)) EndLocked(grpc::Status::OK, actions);
     }
   }
   Act(actions);
 }
 
 void ServerCall::OnReadDone(bool ok) {
+  const ReactionScope scope;
   Actions actions;
   if (!ok) {
+    // The client is done sending (a cancelled call also gets OnCancel): a stream it can no
+    // longer ask more of ends now, one still at work ends with its next report.
     std::lock_guard<std::mutex> lock(mutex_);
-    EndLocked(grpc::Status(grpc::StatusCode::CANCELLED, "the client went away"), actions);
+    readClosed_ = true;
+    if (held_) EndLocked(grpc::Status::OK, actions);
   } else if (!started_) {
     started_ = true;
     if (in_.frame_case() != jorv::remote::ClientFrame::kStart) {
@@ -125,6 +129,7 @@ void ServerCall::OnReadDone(bool ok) {
 }
 
 void ServerCall::OnWriteDone(bool ok) {
+  const ReactionScope scope;
   Actions actions;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -146,9 +151,13 @@ void ServerCall::OnWriteDone(bool ok) {
   Act(actions);
 }
 
-void ServerCall::OnCancel() { Abort(grpc::Status(grpc::StatusCode::CANCELLED, "cancelled")); }
+void ServerCall::OnCancel() {
+  const ReactionScope scope;
+  Abort(grpc::Status(grpc::StatusCode::CANCELLED, "cancelled"));
+}
 
 void ServerCall::OnDone() {
+  const ReactionScope scope;
   const std::shared_ptr<RemoteServer::Shared> shared = shared_;
   std::shared_ptr<ServerCall> self;
   {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include <grpcpp/grpcpp.h>
 
@@ -51,6 +52,29 @@ grpc::ChannelArguments ChannelArguments(const ClientOptions& options);
 
 // The same for a server.
 void ApplyServerArguments(const ServerOptions& options, grpc::ServerBuilder& builder);
+
+// Marks the calling thread, while it lives, as one that runs a reaction of the transport.
+// gRPC must not see a channel destroyed on such a thread (it still uses the channel's
+// completion queue when the reaction returns).
+class ReactionScope {
+ public:
+  ReactionScope();
+  ~ReactionScope();
+  ReactionScope(const ReactionScope&) = delete;
+  ReactionScope& operator=(const ReactionScope&) = delete;
+  // Whether the calling thread runs a reaction.
+  static bool Active();
+};
+
+// Deletes `object` now, or on a thread of its own when called from inside a reaction.
+template <class T>
+void DeleteOutsideReactions(T* object) {
+  if (!ReactionScope::Active()) {
+    delete object;
+    return;
+  }
+  std::thread([object] { delete object; }).detach();
+}
 
 // A catalog message with string arguments.
 template <class... Args>

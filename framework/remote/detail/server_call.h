@@ -87,6 +87,8 @@ class ServerCall final : public grpc::ServerBidiReactor<jorv::remote::ClientFram
 
   std::mutex mutex_;
   bool started_ = false;
+  // The client sends no more frames.
+  bool readClosed_ = false;
   bool ended_ = false;
   bool finished_ = false;
   // The status to finish with, once the reports queued before the end are written.

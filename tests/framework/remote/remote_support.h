@@ -7,6 +7,9 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <list>
 #include <memory>
@@ -127,6 +130,30 @@ inline bool Eventually(const std::function<bool()>& done,
   }
   return true;
 }
+
+// A scratch directory, removed with everything in it when the object goes.
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "jorv-remote-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
+    path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  // Writes `content` to the file `name` here; its path.
+  std::string Write(const std::string& name, const std::string& content) const {
+    const std::string file = (path_ / name).string();
+    std::ofstream(file, std::ios::binary) << content;
+    return file;
+  }
+  std::string Path(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
 
 // A router with test methods, served on a loopback port of its own.
 class RemoteFixture : public testing::Test {
