@@ -13,6 +13,7 @@
 #include "examples/stats_demo/demo_messages.h"
 #include "examples/stats_demo/proc_fixture.h"
 #include "framework/core/in_process_transport.h"
+#include "examples/stats_demo/stream_inbox.h"
 #include "examples/stats_demo/transports.h"
 #include "support/service_client.h"
 
@@ -24,53 +25,13 @@ using Jorv::Data::ErrorValue;
 using Jorv::Testing::Client;
 using Jorv::Testing::ExpectedMessage;
 using Jorv::Testing::ExpectError;
+using Testing::Inbox;
 using StreamResult = StreamSvc::AttachMethod::StreamResultCbType;
 
 constexpr char kNotFound[] = "com.zentak.jorv.std.errors.not_found";
 constexpr char kInvalidArgument[] = "com.zentak.jorv.std.errors.invalid_argument";
 constexpr char kAlreadyThere[] = "com.zentak.jorv.std.errors.already_in_desired_state";
 constexpr char kUnsupported[] = "com.zentak.jorv.std.errors.unsupported";
-
-// The reports an attachment received, with a way to wait for them.
-class Inbox {
- public:
-  struct Report {
-    std::shared_ptr<const Result> item;
-    std::shared_ptr<const ErrorValue> error;
-    StreamResult::Continuation next;
-  };
-
-  StreamResult Receiver() {
-    return StreamResult([this](const boost::optional<std::shared_ptr<const Result>>& item,
-                               const std::shared_ptr<const ErrorValue>& error,
-                               const Jorv::Progress&, StreamResult::Continuation&& next) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      reports_.push_back(Report{item ? *item : nullptr, error, std::move(next)});
-      arrived_.notify_all();
-    });
-  }
-
-  // Waits until `count` reports arrived (at most 10 s) and returns report `count`.
-  Report Await(std::size_t count) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    arrived_.wait_for(lock, std::chrono::seconds(10), [&] { return reports_.size() >= count; });
-    if (reports_.size() < count) {
-      ADD_FAILURE() << "only " << reports_.size() << " of " << count << " reports arrived";
-      return Report{};
-    }
-    return reports_[count - 1];
-  }
-
-  std::size_t Count() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return reports_.size();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::vector<Report> reports_;
-};
 
 // The one error a call completed with; `call` is handed the call's result object.
 template <class T, class Call>
