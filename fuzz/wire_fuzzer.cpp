@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   DataValuePtr value;
   std::list<Jorv::BaseMessage> messages;
   if (!DecodeValue(bytes, limits, value, messages)) {
-    if (messages.size() != 1) Jorv::Fuzz::Violation("a refused frame gives one message", nullptr, messages);
+    if (messages.size() != 1)
+      Jorv::Fuzz::Violation("a refused frame gives one message", nullptr, messages);
     return 0;
   }
   if (!messages.empty()) Jorv::Fuzz::Violation("a frame read gives no message", value, messages);

@@ -15,8 +15,8 @@
 namespace StatsDemo {
 
 struct SessionOptions {
-  long samples = 5;       // results to pull from the stream
-  long intervalMs = 500;  // milliseconds between them
+  long samples = 5;                   // results to pull from the stream
+  long intervalMs = 500;              // milliseconds between them
   std::vector<std::string> prefixes;  // only counters starting with one of these; all when empty
 };
 

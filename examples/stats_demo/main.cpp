@@ -72,7 +72,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& problem)
     args.erase(args.begin());
   }
   // The file options name what this end presents: a server's own or a client's certificate.
-  std::string* const cert = options.serve ? &options.server.tlsCertFile : &options.client.tlsCertFile;
+  std::string* const cert =
+      options.serve ? &options.server.tlsCertFile : &options.client.tlsCertFile;
   std::string* const key = options.serve ? &options.server.tlsKeyFile : &options.client.tlsKeyFile;
   std::string* const token = options.serve ? &options.server.tokenFile : &options.client.tokenFile;
   const struct {
@@ -174,6 +175,5 @@ int main(int argc, char** argv) {
   }
   const auto output = options.json ? StatsDemo::MakeJsonOutput(std::cout)
                                    : StatsDemo::MakeTextOutput(std::cout, std::cerr);
-  return options.serve ? StatsDemo::Serve(options.server, *output)
-                       : RunClient(options, *output);
+  return options.serve ? StatsDemo::Serve(options.server, *output) : RunClient(options, *output);
 }

@@ -152,10 +152,10 @@ std::vector<ValueRow> ResultPrinter::Rows(const Api::Result& result) const {
       const auto known = byHandle_.find(value->chandle);
       boost::optional<double> number = value->value;
       if (!number && value->raw) number = static_cast<double>(*value->raw);
-      rows.push_back(ValueRow{resource,
-                              known != byHandle_.end() ? known->second.id
-                                                       : "handle " + std::to_string(value->chandle),
-                              number, Format(*value, number)});
+      rows.push_back(ValueRow{
+          resource,
+          known != byHandle_.end() ? known->second.id : "handle " + std::to_string(value->chandle),
+          number, Format(*value, number)});
     }
   }
   return rows;

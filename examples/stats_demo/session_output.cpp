@@ -53,8 +53,8 @@ class JsonOutput final : public SessionOutput {
   void Counters(const Api::CountersSvc::ListResult& counters) override {
     boost::json::array rows;
     for (const auto& row : CounterRows(counters)) {
-      rows.push_back({{"id", row[0]}, {"type", row[1]}, {"unit", row[2]}, {"per", row[3]},
-                      {"label", row[4]}});
+      rows.push_back(
+          {{"id", row[0]}, {"type", row[1]}, {"unit", row[2]}, {"per", row[3]}, {"label", row[4]}});
     }
     boost::json::array gone;
     for (const std::string& id : counters.unregistered) gone.push_back(boost::json::value(id));
@@ -76,12 +76,10 @@ class JsonOutput final : public SessionOutput {
     for (const auto& message : result.messages) {
       notes.push_back(boost::json::value(message->default_message));
     }
-    boost::json::object event{{"event", "result"},
-                              {"source", index == 0 ? "execute" : "stream"},
-                              {"query", result.query},
-                              {"timestamp", result.timestamp.ToString()},
-                              {"values", std::move(values)},
-                              {"notes", std::move(notes)}};
+    boost::json::object event{
+        {"event", "result"},           {"source", index == 0 ? "execute" : "stream"},
+        {"query", result.query},       {"timestamp", result.timestamp.ToString()},
+        {"values", std::move(values)}, {"notes", std::move(notes)}};
     if (index > 0) {
       event["index"] = index;
       event["count"] = count;

@@ -33,7 +33,8 @@ void ReadContext(const ContextEntries& in, std::map<std::string, std::string>& o
 
 void WriteStart(const std::shared_ptr<const Core::MethodIdentifier>& method,
                 const Data::DataValuePtr& input,
-                const std::shared_ptr<Core::AsyncActivation>& activation, jorv::remote::Start& out) {
+                const std::shared_ptr<Core::AsyncActivation>& activation,
+                jorv::remote::Start& out) {
   if (method) {
     if (method->GetInterfaceIdentifier()) {
       out.set_interface_name(method->GetInterfaceIdentifier()->GetName());
@@ -101,10 +102,10 @@ bool Read(const jorv::remote::Report& in, const DecodeLimits& limits, ReadReport
     Data::DataValuePtr error;
     if (!DecodeValue(in.error(), limits, error, messages)) return false;
     if (!error || error->GetType() != Data::DataType::ERROR) {
-      messages.push_back(MakeMessage(
-          MessageIds::kRemoteProtocol,
-          Message<CoreTag>::DefaultMessageForId(MessageIds::kRemoteProtocol),
-          std::string("the error of a report is not an error value")));
+      messages.push_back(
+          MakeMessage(MessageIds::kRemoteProtocol,
+                      Message<CoreTag>::DefaultMessageForId(MessageIds::kRemoteProtocol),
+                      std::string("the error of a report is not an error value")));
       return false;
     }
     result->error = std::static_pointer_cast<const Data::ErrorValue>(error);

@@ -191,11 +191,10 @@ void ClientCall::OnReadDone(bool ok) {
       }
     } else if (state_ == State::kWaiting || state_ == State::kOffered) {
       // A report that does not decode, or one nobody asked for: the call ends here.
-      auto failure =
-          read ? Failure(Std::kServiceUnavailable, MessageIds::kRemoteUnavailable,
-                         connection_->target, std::string("a report came unasked"))
-               : MethodResult::Create(nullptr,
-                                      Data::ErrorValue::Create(Std::kInvalidArgument, messages));
+      auto failure = read ? Failure(Std::kServiceUnavailable, MessageIds::kRemoteUnavailable,
+                                    connection_->target, std::string("a report came unasked"))
+                          : MethodResult::Create(
+                                nullptr, Data::ErrorValue::Create(Std::kInvalidArgument, messages));
       if (state_ == State::kWaiting) {
         deliver = true;
         receiver = std::move(receiver_);
@@ -288,8 +287,8 @@ std::shared_ptr<const MethodResult> ClientCall::FailureOf(const grpc::Status& st
     return Failure(Std::kServiceUnavailable, MessageIds::kRemoteUnavailable, connection_->target,
                    std::string("the call ended before its last report"));
   }
-  const std::string text = std::string(CodeName(status.error_code())) + ": " +
-                           status.error_message();
+  const std::string text =
+      std::string(CodeName(status.error_code())) + ": " + status.error_message();
   if (status.error_code() == grpc::StatusCode::UNAUTHENTICATED) {
     return Failure(Std::kUnauthenticated, MessageIds::kRemoteUnauthenticated, connection_->target,
                    text);

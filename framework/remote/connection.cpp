@@ -21,9 +21,7 @@ int Milliseconds(std::chrono::milliseconds duration) {
   return static_cast<int>(count < 0 ? 0 : count > kMax ? kMax : count);
 }
 
-int Bytes(std::size_t size) {
-  return size > 0x7fffffff ? 0x7fffffff : static_cast<int>(size);
-}
+int Bytes(std::size_t size) { return size > 0x7fffffff ? 0x7fffffff : static_cast<int>(size); }
 
 bool ReadOptional(const std::string& path, std::string& out, std::list<BaseMessage>& messages) {
   return path.empty() || ReadFile(path, out, messages);
@@ -33,8 +31,8 @@ bool ReadOptional(const std::string& path, std::string& out, std::list<BaseMessa
 bool PairComplete(const std::string& cert, const std::string& key,
                   std::list<BaseMessage>& messages) {
   if (cert.empty() == key.empty()) return true;
-  messages.push_back(CatalogMessage(MessageIds::kRemoteTlsIncomplete,
-                                    "both a certificate file and its key file"));
+  messages.push_back(
+      CatalogMessage(MessageIds::kRemoteTlsIncomplete, "both a certificate file and its key file"));
   return false;
 }
 

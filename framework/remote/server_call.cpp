@@ -28,9 +28,9 @@ bool Authorized(const grpc::CallbackServerContext& context, const std::string& t
   if (token.empty()) return true;
   const auto& metadata = context.client_metadata();
   const auto found = metadata.find(kAuthorization);
-  const std::string_view given =
-      found == metadata.end() ? std::string_view()
-                              : std::string_view(found->second.data(), found->second.size());
+  const std::string_view given = found == metadata.end()
+                                     ? std::string_view()
+                                     : std::string_view(found->second.data(), found->second.size());
   return ConstantTimeEquals(given, kBearer + token);
 }
 
@@ -208,31 +208,20 @@ void ServerCall::Route(const jorv::remote::Start& start) {
 }
 
 void ServerCall::NextFrame(const jorv::remote::ClientFrame& frame, Actions& actions) {
-  switch (frame.frame_case()) {
-    case jorv::remote::ClientFrame::kNext:
-      if (!held_) {
-        EndLocked(grpc::Status(grpc::StatusCode::FAILED_PRECONDITION,
-                               "a request for a report that was not offered"),
-                  actions);
-        return;
-      }
-      actions.request = std::move(held_);
-      held_ = nullptr;
-      break;
-    case jorv::remote::ClientFrame::kStop:
-      if (!held_) {
-        EndLocked(grpc::Status(grpc::StatusCode::FAILED_PRECONDITION,
-                               "a stop of a stream that offered no continuation"),
-                  actions);
-        return;
-      }
-      EndLocked(grpc::Status::OK, actions);
-      return;
-    default:
-      EndLocked(grpc::Status(grpc::StatusCode::INVALID_ARGUMENT, "a frame out of place"), actions);
-      return;
+  const auto kind = frame.frame_case();
+  if (kind != jorv::remote::ClientFrame::kNext && kind != jorv::remote::ClientFrame::kStop) {
+    EndLocked(grpc::Status(grpc::StatusCode::INVALID_ARGUMENT, "a frame out of place"), actions);
+  } else if (!held_) {
+    EndLocked(grpc::Status(grpc::StatusCode::FAILED_PRECONDITION,
+                           "a request or stop where no report offered a continuation"),
+              actions);
+  } else if (kind == jorv::remote::ClientFrame::kStop) {
+    EndLocked(grpc::Status::OK, actions);
+  } else {
+    actions.request = std::move(held_);
+    held_ = nullptr;
+    actions.read = true;
   }
-  actions.read = !ended_;
 }
 
 void ServerCall::QueueLocked(jorv::remote::Report report, Actions& actions) {

@@ -341,7 +341,8 @@ class Decoder {
     bool set = false;
     if (!in_.Flag(set, "optional flag")) return false;
     auto optional = Data::OptionalValue::GetInstance();
-    if (set) Push(Frame{DataType::OPTIONAL, nullptr, nullptr, optional->value(nullptr), 1, false, {}});
+    if (set)
+      Push(Frame{DataType::OPTIONAL, nullptr, nullptr, optional->value(nullptr), 1, false, {}});
     slot = std::move(optional);
     return true;
   }
@@ -402,9 +403,10 @@ std::string EncodeValue(const DataValuePtr& value) {
 bool DecodeValue(std::string_view bytes, const DecodeLimits& limits, DataValuePtr& out,
                  std::list<BaseMessage>& messages) {
   if (bytes.size() > limits.maxBytes) {
-    messages.push_back(MakeMessage(
-        MessageIds::kValueTooLarge, Message<CoreTag>::DefaultMessageForId(MessageIds::kValueTooLarge),
-        std::to_string(bytes.size()), std::to_string(limits.maxBytes)));
+    messages.push_back(
+        MakeMessage(MessageIds::kValueTooLarge,
+                    Message<CoreTag>::DefaultMessageForId(MessageIds::kValueTooLarge),
+                    std::to_string(bytes.size()), std::to_string(limits.maxBytes)));
     return false;
   }
   DataValuePtr root;

@@ -48,12 +48,11 @@ bool Read(const jorv::remote::Report& in, const DecodeLimits& limits, ReadReport
 
 // A completed method result carrying the error `name` with one message of the catalog.
 template <class... Args>
-std::shared_ptr<const Core::MethodResult> Failure(const char* name, const char* id,
-                                                  Args... args) {
+std::shared_ptr<const Core::MethodResult> Failure(const char* name, const char* id, Args... args) {
   return Core::MethodResult::Create(
-      nullptr, Data::ErrorValue::Create(
-                   name, {MakeMessage(id, Message<CoreTag>::DefaultMessageForId(id),
-                                      std::string(std::move(args))...)}));
+      nullptr,
+      Data::ErrorValue::Create(name, {MakeMessage(id, Message<CoreTag>::DefaultMessageForId(id),
+                                                  std::string(std::move(args))...)}));
 }
 
 }  // namespace detail

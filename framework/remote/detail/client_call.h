@@ -29,9 +29,9 @@ struct RemoteApiProvider::Connection {
 
 namespace detail {
 
-class ClientCall final : public grpc::ClientBidiReactor<jorv::remote::ClientFrame,
-                                                        jorv::remote::Report>,
-                         public std::enable_shared_from_this<ClientCall> {
+class ClientCall final
+    : public grpc::ClientBidiReactor<jorv::remote::ClientFrame, jorv::remote::Report>,
+      public std::enable_shared_from_this<ClientCall> {
  public:
   ClientCall(std::shared_ptr<const RemoteApiProvider::Connection> connection,
              Core::AsyncApiResultCb callback);

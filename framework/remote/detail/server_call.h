@@ -39,9 +39,9 @@ struct RemoteServer::Shared {
 
 namespace detail {
 
-class ServerCall final : public grpc::ServerBidiReactor<jorv::remote::ClientFrame,
-                                                        jorv::remote::Report>,
-                         public std::enable_shared_from_this<ServerCall> {
+class ServerCall final
+    : public grpc::ServerBidiReactor<jorv::remote::ClientFrame, jorv::remote::Report>,
+      public std::enable_shared_from_this<ServerCall> {
  public:
   ServerCall(grpc::CallbackServerContext* context, std::shared_ptr<RemoteServer::Shared> shared);
 

@@ -3,8 +3,8 @@
 // line with a time limit, signals sent to it, its exit awaited within a bound. A child still
 // running when the object goes is killed and reaped.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>

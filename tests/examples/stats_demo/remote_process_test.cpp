@@ -41,8 +41,8 @@ class WaitingStream {
   WaitingStream(const std::string& address, const Jorv::Remote::ClientOptions& options) {
     std::list<Jorv::BaseMessage> problems;
     auto remote = Jorv::Remote::RemoteApiProvider::Create(address, options, problems);
-    auto api = std::make_shared<Jorv::Stub::AsyncApiStub>(
-        std::make_shared<Testing::Synchronous>(remote));
+    auto api =
+        std::make_shared<Jorv::Stub::AsyncApiStub>(std::make_shared<Testing::Synchronous>(remote));
     QueriesSvc::AsyncServiceStub queries(api);
     StreamSvc::AsyncServiceStub stream(api);
     auto spec = std::make_shared<QueriesSvc::CreateSpec>();
@@ -76,7 +76,8 @@ TEST(RemoteProcesses, AServerThatDiesFreezesOrStopsEndsTheWaitingRequestOnceProm
     const char* name;
     int signal;
     int exitStatus;  // -1: still running (frozen)
-  } cases[] = {{"killed", SIGKILL, 128 + SIGKILL}, {"frozen", SIGSTOP, -1}, {"asked to stop", SIGTERM, 0}};
+  } cases[] = {
+      {"killed", SIGKILL, 128 + SIGKILL}, {"frozen", SIGSTOP, -1}, {"asked to stop", SIGTERM, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     DemoProcess server({"serve", "--listen", "127.0.0.1:0", "--json"});

@@ -12,9 +12,9 @@
 
 #include "examples/stats_demo/demo_messages.h"
 #include "examples/stats_demo/proc_fixture.h"
-#include "framework/core/in_process_transport.h"
 #include "examples/stats_demo/stream_inbox.h"
 #include "examples/stats_demo/transports.h"
+#include "framework/core/in_process_transport.h"
 #include "support/service_client.h"
 
 namespace StatsDemo {
@@ -223,9 +223,9 @@ TEST_P(ServicesTest, EveryMethodAnswersWhatItWasAskedFor) {
   Client<Jorv::Void> deleted;
   queries_.Delete(query, nullptr, deleted.Result());
   deleted.Output();
-  EXPECT_EQ(ErrorOf<std::shared_ptr<const QueriesSvc::Info>>(
-                [&](auto r) { queries_.Get(query, nullptr, r); })
-                ->GetName(),
+  EXPECT_EQ(ErrorOf<std::shared_ptr<const QueriesSvc::Info>>([&](auto r) {
+              queries_.Get(query, nullptr, r);
+            })->GetName(),
             kNotFound);
 }
 

@@ -3,13 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <vector>
 
 #include "stats/provider/stats_provider.h"
+#include "support/awaited_reports.h"
 
 namespace StatsDemo {
 
@@ -29,35 +26,21 @@ class Inbox {
   };
 
   StreamResult Receiver() {
-    return StreamResult([this](const boost::optional<std::shared_ptr<const Api::Result>>& item,
-                               const std::shared_ptr<const Jorv::Data::ErrorValue>& error,
-                               const Jorv::Progress&, StreamResult::Continuation&& next) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      reports_.push_back(Report{item ? *item : nullptr, error, std::move(next)});
-      arrived_.notify_all();
-    });
+    return StreamResult(
+        [reports = reports_](const boost::optional<std::shared_ptr<const Api::Result>>& item,
+                             const std::shared_ptr<const Jorv::Data::ErrorValue>& error,
+                             const Jorv::Progress&, StreamResult::Continuation&& next) {
+          reports->Add(Report{item ? *item : nullptr, error, std::move(next)});
+        });
   }
 
-  // Waits until `count` reports arrived (at most 10 s) and returns report `count`.
-  Report Await(std::size_t count) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    arrived_.wait_for(lock, std::chrono::seconds(10), [&] { return reports_.size() >= count; });
-    if (reports_.size() < count) {
-      ADD_FAILURE() << "only " << reports_.size() << " of " << count << " reports arrived";
-      return Report{};
-    }
-    return reports_[count - 1];
-  }
-
-  std::size_t Count() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return reports_.size();
-  }
+  // Report `count` (from 1), waiting for it at most 10 s.
+  Report Await(std::size_t count) { return reports_->Await(count); }
+  std::size_t Count() { return reports_->Count(); }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::vector<Report> reports_;
+  std::shared_ptr<Jorv::Testing::AwaitedReports<Report>> reports_ =
+      std::make_shared<Jorv::Testing::AwaitedReports<Report>>();
 };
 
 }  // namespace Testing

@@ -33,7 +33,8 @@ class Synchronous : public Jorv::Core::ApiProvider {
                    const Jorv::Data::DataValuePtr& input,
                    const std::shared_ptr<Jorv::Core::AsyncActivation>& activation,
                    const Jorv::Core::AsyncApiResultCb& callback) override {
-    if (method->GetName() == "attach") return inner_->InvokeAsync(method, input, activation, callback);
+    if (method->GetName() == "attach")
+      return inner_->InvokeAsync(method, input, activation, callback);
     struct Done {
       std::mutex mutex;
       std::condition_variable cv;
@@ -79,7 +80,8 @@ class StopCounter : public Jorv::Core::ApiProvider {
   using Counter = std::shared_ptr<std::atomic<int>>;
 
   // `callback` with every continuation it is handed counting the stops made through it.
-  static Jorv::Core::AsyncApiResultCb Counting(Jorv::Core::AsyncApiResultCb callback, Counter stops) {
+  static Jorv::Core::AsyncApiResultCb Counting(Jorv::Core::AsyncApiResultCb callback,
+                                               Counter stops) {
     return Jorv::Core::AsyncApiResultCb(
         [callback, stops](const std::shared_ptr<const Jorv::Core::MethodResult>& result,
                           const Jorv::Progress& progress,

@@ -10,8 +10,8 @@
 
 #include "framework/core/standard_names.h"
 #include "framework/core/value_ops.h"
-#include "framework/text/message_catalog.h"
 #include "framework/remote/remote_support.h"
+#include "framework/text/message_catalog.h"
 #include "support/values.h"
 
 namespace Jorv {
@@ -23,10 +23,6 @@ using Core::MethodResult;
 using Data::DataValuePtr;
 
 constexpr char kNotFound[] = "com.zentak.jorv.std.errors.not_found";
-
-std::shared_ptr<const MethodResult> Output(DataValuePtr value) {
-  return MethodResult::Create(std::move(value), nullptr);
-}
 
 // A stream of `items` integers, one per request, that counts the stops it receives.
 struct CountingStream {
@@ -58,36 +54,35 @@ long long IntOf(const Inbox::Report& report) {
 class RemoteCalls : public RemoteFixture {
  protected:
   RemoteCalls() {
-    Publish({{"echo",
-              [](const DataValuePtr& input, const std::shared_ptr<Core::AsyncActivation>& a,
-                 const AsyncApiResultCb& cb) {
-                const auto& languages = a->localeSpec->GetLanguages();
-                cb(Output(Struct(
-                       "echo", {{"input", input},
-                                {"app", Str(a->context->applicationContext.at("user"))},
-                                {"secret", Str(a->context->securityContext.at("role"))},
-                                {"language", Str(languages.at(1).GetTag())},
-                                {"zone", Str(a->localeSpec->GetTimezone().GetZoneName())}})),
-                   Progress::Completion(), nullptr);
-              }},
-             {"fail",
-              [](const DataValuePtr&, const std::shared_ptr<Core::AsyncActivation>&,
-                 const AsyncApiResultCb& cb) {
-                cb(MethodResult::Create(nullptr,
-                                        Data::ErrorValue::Create(
-                                            kNotFound, {BaseMessage("q.unknown", "No q.", {"q"})})),
-                   Progress::Completion(), nullptr);
-              }},
-             {"progress",
-              [](const DataValuePtr&, const std::shared_ptr<Core::AsyncActivation>&,
-                 const AsyncApiResultCb& cb) {
-                cb(nullptr, Progress{0, 1, 3}, nullptr);
-                cb(nullptr, Progress{0, 2, 3}, nullptr);
-                cb(Output(Str("done")), Progress::Completion(), nullptr);
-              }},
-             {"stream",
-              [this](const DataValuePtr&, const std::shared_ptr<Core::AsyncActivation>&,
-                     const AsyncApiResultCb& cb) { stream_.Serve(cb, 0); }}});
+    Publish(
+        {{"echo",
+          [](const DataValuePtr& input, const std::shared_ptr<Core::AsyncActivation>& a,
+             const AsyncApiResultCb& cb) {
+            const auto& languages = a->localeSpec->GetLanguages();
+            cb(Output(Struct("echo", {{"input", input},
+                                      {"app", Str(a->context->applicationContext.at("user"))},
+                                      {"secret", Str(a->context->securityContext.at("role"))},
+                                      {"language", Str(languages.at(1).GetTag())},
+                                      {"zone", Str(a->localeSpec->GetTimezone().GetZoneName())}})),
+               Progress::Completion(), nullptr);
+          }},
+         {"fail",
+          [](const DataValuePtr&, const std::shared_ptr<Core::AsyncActivation>&,
+             const AsyncApiResultCb& cb) {
+            cb(MethodResult::Create(
+                   nullptr,
+                   Data::ErrorValue::Create(kNotFound, {BaseMessage("q.unknown", "No q.", {"q"})})),
+               Progress::Completion(), nullptr);
+          }},
+         {"progress",
+          [](const DataValuePtr&, const std::shared_ptr<Core::AsyncActivation>&,
+             const AsyncApiResultCb& cb) {
+            cb(nullptr, Progress{0, 1, 3}, nullptr);
+            cb(nullptr, Progress{0, 2, 3}, nullptr);
+            cb(Output(Str("done")), Progress::Completion(), nullptr);
+          }},
+         {"stream", [this](const DataValuePtr&, const std::shared_ptr<Core::AsyncActivation>&,
+                           const AsyncApiResultCb& cb) { stream_.Serve(cb, 0); }}});
     Serve();
     client_ = Connect();
   }
@@ -117,13 +112,12 @@ TEST_F(RemoteCalls, CallsCarryInputActivationAndEveryKindOfReport) {
   auto echo = Call("echo", input, activation);
   const auto echoed = echo->Await(1);
   ASSERT_TRUE(echoed.result && echoed.result->output);
-  EXPECT_TRUE(Data::Equals(
-      echoed.result->output,
-      Struct("echo", {{"input", input},
-                      {"app", Str("ada")},
-                      {"secret", Str(std::string("ad\0min", 6))},
-                      {"language", Str("fr")},
-                      {"zone", Str("Europe/Zurich")}})))
+  EXPECT_TRUE(Data::Equals(echoed.result->output,
+                           Struct("echo", {{"input", input},
+                                           {"app", Str("ada")},
+                                           {"secret", Str(std::string("ad\0min", 6))},
+                                           {"language", Str("fr")},
+                                           {"zone", Str("Europe/Zurich")}})))
       << ToText(echoed.result->output);
   EXPECT_EQ(echoed.progress, Progress::Completion());
   EXPECT_FALSE(echoed.next);
@@ -196,13 +190,15 @@ TEST_F(RemoteCalls, AMillionDeepValueCrossesBothWays) {
   DataValuePtr deep = Int(1);
   for (int i = 0; i < 1000000; ++i) deep = Some(deep);
   const auto start = std::chrono::steady_clock::now();
-  const auto echoed = Call("echo", deep, [] {
-                        auto a = std::make_shared<Core::AsyncActivation>();
-                        a->context->applicationContext["user"] = "";
-                        a->context->securityContext["role"] = "";
-                        a->localeSpec = std::make_shared<L10n::LocaleSpec>();
-                        return a;
-                      }())->Await(1, std::chrono::seconds(60));
+  const auto echoed = Call("echo", deep,
+                           [] {
+                             auto a = std::make_shared<Core::AsyncActivation>();
+                             a->context->applicationContext["user"] = "";
+                             a->context->securityContext["role"] = "";
+                             a->localeSpec = std::make_shared<L10n::LocaleSpec>();
+                             return a;
+                           }())
+                          ->Await(1, std::chrono::seconds(60));
   const auto took = std::chrono::steady_clock::now() - start;
   ASSERT_TRUE(echoed.result && echoed.result->output) << ErrorName(echoed);
   DataValuePtr back;
@@ -210,8 +206,9 @@ TEST_F(RemoteCalls, AMillionDeepValueCrossesBothWays) {
   ASSERT_TRUE(static_cast<const Data::CompoundValue&>(*echoed.result->output)
                   .GetField("input", back, messages));
   EXPECT_TRUE(Data::Equals(back, deep));
-  RecordProperty("million_deep_round_trip_ms",
-                 std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+  RecordProperty(
+      "million_deep_round_trip_ms",
+      std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
 }
 
 }  // namespace

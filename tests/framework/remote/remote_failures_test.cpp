@@ -26,10 +26,6 @@ using Core::AsyncApiResultCb;
 using Core::MethodResult;
 using Data::DataValuePtr;
 
-std::shared_ptr<const MethodResult> Output(DataValuePtr value) {
-  return MethodResult::Create(std::move(value), nullptr);
-}
-
 // Expects the one report of a failed call: `errorName` with a message naming the target and a
 // transport status that starts with `status`.
 void ExpectFailure(Inbox& inbox, const char* errorName, const char* id, const std::string& target,
@@ -56,9 +52,8 @@ class RemoteFailures : public RemoteFixture {
                 std::lock_guard<std::mutex> lock(mutex_);
                 held_.push_back(cb);
               }},
-             {"stream",
-              [this](const DataValuePtr&, const std::shared_ptr<Core::AsyncActivation>&,
-                     const AsyncApiResultCb& cb) { Item(cb); }}});
+             {"stream", [this](const DataValuePtr&, const std::shared_ptr<Core::AsyncActivation>&,
+                               const AsyncApiResultCb& cb) { Item(cb); }}});
   }
 
   // Reports an item whose continuation holds the next callback, or counts a stop.
@@ -109,9 +104,9 @@ TEST_F(RemoteFailures, ShutdownStopsHeldStreamsAndEndsOpenCallsOnce) {
   Serve();
   const std::string address = server_->Address();
   auto client = Connect();
-  auto offered = Call(client, "stream");      // an item with a continuation the client holds
-  auto requested = Call(client, "stream");    // the provider holds the request for more
-  auto unanswered = Call(client, "hang");     // the provider holds the call
+  auto offered = Call(client, "stream");    // an item with a continuation the client holds
+  auto requested = Call(client, "stream");  // the provider holds the request for more
+  auto unanswered = Call(client, "hang");   // the provider holds the call
   const auto offer = offered->Await(1).next;
   requested->Await(1).next(requested->Receiver());
   ASSERT_TRUE(Eventually([&] { return Held() == 2; }));

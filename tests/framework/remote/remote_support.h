@@ -23,49 +23,21 @@
 #include "framework/core/in_process_transport.h"
 #include "framework/remote/remote_api_provider.h"
 #include "framework/remote/remote_server.h"
+#include "support/awaited_reports.h"
+#include "support/body_method.h"
 
 namespace Jorv {
 namespace Testing {
 
-using Body = std::function<void(const Data::DataValuePtr&,
-                                const std::shared_ptr<Core::AsyncActivation>&,
-                                const Core::AsyncApiResultCb&)>;
-
 constexpr char kTestInterface[] = "com.example.remote.test";
 
-// A published method that runs a test's body.
-class BodyMethod : public Provider::AsyncApiMethod {
- public:
-  BodyMethod(std::string name, Body body) : name_(std::move(name)), body_(std::move(body)) {}
-  const std::string& methodName() const override { return name_; }
-  std::shared_ptr<const Core::MethodDefinition> definition(
-      const std::shared_ptr<const Core::InterfaceIdentifier>& id) const override {
-    return std::make_shared<const Core::MethodDefinition>(
-        Core::MethodDefinition{Core::MethodIdentifier::GetInstance(id, name_), nullptr, nullptr});
-  }
-  const Data::DataDefinitionPtr& inputDefinition() const override { return none_; }
-  const Data::DataDefinitionPtr& outputDefinition() const override { return none_; }
-  std::list<Data::DataDefinitionPtr> errorDefinitions() override { return {}; }
-  const std::list<Data::DataDefinitionPtr>& errorDefinitions() const override { return errors_; }
-  void Invoke(const Data::DataValuePtr& input,
-              const std::shared_ptr<Core::AsyncActivation>& activation,
-              const Core::AsyncApiResultCb& callback) const override {
-    body_(input, activation, callback);
-  }
-
- private:
-  std::string name_;
-  Body body_;
-  Data::DataDefinitionPtr none_;
-  std::list<Data::DataDefinitionPtr> errors_;
-};
-
 inline std::shared_ptr<const Core::MethodIdentifier> Method(const std::string& name) {
-  return Core::MethodIdentifier::GetInstance(
-      Core::InterfaceIdentifier::GetInstance(kTestInterface), name);
+  return Core::MethodIdentifier::GetInstance(Core::InterfaceIdentifier::GetInstance(kTestInterface),
+                                             name);
 }
 
-// The reports one call delivered, in order, to the callbacks it handed out.
+// The reports one call delivered, in order, to the callbacks it handed out. Reports that come
+// after the inbox went find its shared state.
 class Inbox {
  public:
   struct Report {
@@ -75,38 +47,31 @@ class Inbox {
   };
 
   Core::AsyncApiResultCb Callback() {
-    return Core::AsyncApiResultCb([this](const std::shared_ptr<const Core::MethodResult>& result,
-                                         const Progress& progress,
-                                         Core::AsyncApiResultCb::Continuation&& next) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      reports_.push_back(Report{result, progress, std::move(next)});
-      arrived_.notify_all();
-    });
+    return Core::AsyncApiResultCb(
+        [reports = reports_](const std::shared_ptr<const Core::MethodResult>& result,
+                             const Progress& progress,
+                             Core::AsyncApiResultCb::Continuation&& next) {
+          reports->Add(Report{result, progress, std::move(next)});
+        });
   }
   std::shared_ptr<Core::AsyncApiResultCb> Receiver() {
     return std::make_shared<Core::AsyncApiResultCb>(Callback());
   }
 
-  // Report `count` (from 1), waiting for it at most `patience`; an empty report after a
-  // failure when it does not come.
+  // Report `count` (from 1), waiting for it at most `patience`.
   Report Await(std::size_t count, std::chrono::milliseconds patience = std::chrono::seconds(10)) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (!arrived_.wait_for(lock, patience, [&] { return reports_.size() >= count; })) {
-      ADD_FAILURE() << "only " << reports_.size() << " of " << count << " reports arrived";
-      return Report{};
-    }
-    return reports_[count - 1];
+    return reports_->Await(count, patience);
   }
-  std::size_t Count() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return reports_.size();
-  }
+  std::size_t Count() { return reports_->Count(); }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::vector<Report> reports_;
+  std::shared_ptr<AwaitedReports<Report>> reports_ = std::make_shared<AwaitedReports<Report>>();
 };
+
+// A completed method result holding `value`.
+inline std::shared_ptr<const Core::MethodResult> Output(Data::DataValuePtr value) {
+  return Core::MethodResult::Create(std::move(value), nullptr);
+}
 
 // The name of the error a report carries, "" for none.
 inline std::string ErrorName(const Inbox::Report& report) {

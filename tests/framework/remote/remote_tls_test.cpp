@@ -123,7 +123,9 @@ TEST(RemoteTlsSettings, IncompleteSettingsAndUnreadableFilesAreRefused) {
        },
        MessageIds::kRemoteFileUnreadable},
       {"client certificate without authorities",
-       [&](auto& m) { return Remote::RemoteApiProvider::Create("127.0.0.1:1", client, m) != nullptr; },
+       [&](auto& m) {
+         return Remote::RemoteApiProvider::Create("127.0.0.1:1", client, m) != nullptr;
+       },
        MessageIds::kRemoteTlsIncomplete},
       {"token unreadable",
        [&](auto& m) {
