@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <list>
 #include <memory>
 #include <string>
@@ -15,13 +16,11 @@
 #include "framework/core/standard_names.h"
 #include "framework/remote/remote_api_provider.h"
 #include "framework/remote/remote_server.h"
-#include "support/service_client.h"
 
 namespace StatsDemo {
 namespace {
 
 using namespace Api;
-using Jorv::Testing::Client;
 using Testing::DemoProcess;
 using Testing::Inbox;
 
@@ -34,15 +33,32 @@ std::string JsonField(const std::string& line, const std::string& name) {
   return line.substr(from, line.find('"', from) - from);
 }
 
-// A client attached to a stream of the server at `address` whose second result is asked for
-// and will not come for ten minutes.
+// The output of a call made through `call`, which is handed the result object; waits for it
+// at most 10 s.
+template <class T, class Call>
+T Await(Call call) {
+  auto promise = std::make_shared<std::promise<boost::optional<T>>>();
+  auto future = promise->get_future();
+  call(Jorv::AsyncResult<T>([promise](const boost::optional<T>& output,
+                                      const std::shared_ptr<const Jorv::Data::ErrorValue>&,
+                                      const Jorv::Progress&) { promise->set_value(output); }));
+  if (future.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "a call did not complete";
+    return T{};
+  }
+  const auto output = future.get();
+  EXPECT_TRUE(output);
+  return output ? *output : T{};
+}
+
+// A client attached to a stream of the server at `address`, with two results received and
+// the third asked for, which will not come for ten minutes.
 class WaitingStream {
  public:
   WaitingStream(const std::string& address, const Jorv::Remote::ClientOptions& options) {
     std::list<Jorv::BaseMessage> problems;
-    auto remote = Jorv::Remote::RemoteApiProvider::Create(address, options, problems);
-    auto api =
-        std::make_shared<Jorv::Stub::AsyncApiStub>(std::make_shared<Testing::Synchronous>(remote));
+    auto api = std::make_shared<Jorv::Stub::AsyncApiStub>(
+        Jorv::Remote::RemoteApiProvider::Create(address, options, problems));
     QueriesSvc::AsyncServiceStub queries(api);
     StreamSvc::AsyncServiceStub stream(api);
     auto spec = std::make_shared<QueriesSvc::CreateSpec>();
@@ -50,22 +66,22 @@ class WaitingStream {
     auto instance = std::make_shared<CounterInstance>();
     instance->counter = "mem.available";
     spec->instances.push_back(instance);
-    Client<std::shared_ptr<const QueriesSvc::CreateResult>> created;
-    queries.Create(spec, nullptr, created.Result());
-    const std::string query = created.Output() ? created.Output()->query : "";
+    const std::string query = Await<std::shared_ptr<const QueriesSvc::CreateResult>>([&](auto r) {
+                                queries.Create(spec, nullptr, r);
+                              })->query;
     auto streamSpec = std::make_shared<StreamSvc::CreateSpec>();
     streamSpec->interval = 10;
-    Client<Jorv::Void> done;
-    stream.Create(query, streamSpec, nullptr, done.Result());
+    Await<Jorv::Void>([&](auto r) { stream.Create(query, streamSpec, nullptr, r); });
     stream.Attach(query, std::make_shared<StreamSvc::AttachSpec>(), nullptr, inbox.Receiver());
     const auto first = inbox.Await(1);
-    EXPECT_TRUE(first.item);
+    // The second result is due an interval after the first; from it on, ten minutes.
     auto slower = std::make_shared<StreamSvc::UpdateSpec>();
     slower->interval = 600000;
-    Client<Jorv::Void> updated;
-    stream.Update(query, slower, nullptr, updated.Result());
-    updated.Output();
+    Await<Jorv::Void>([&](auto r) { stream.Update(query, slower, nullptr, r); });
     if (first.next) first.next(Jorv::MakeOptionalPtr<Inbox::StreamResult>(inbox.Receiver()));
+    const auto second = inbox.Await(2);
+    EXPECT_TRUE(first.item && second.item);
+    if (second.next) second.next(Jorv::MakeOptionalPtr<Inbox::StreamResult>(inbox.Receiver()));
   }
 
   Inbox inbox;
@@ -90,7 +106,7 @@ TEST(RemoteProcesses, AServerThatDiesFreezesOrStopsEndsTheWaitingRequestOnceProm
 
     const auto start = std::chrono::steady_clock::now();
     server.Signal(c.signal);
-    const auto end = client.inbox.Await(2);
+    const auto end = client.inbox.Await(3);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_FALSE(end.item);
     ASSERT_TRUE(end.error);
@@ -102,7 +118,7 @@ TEST(RemoteProcesses, AServerThatDiesFreezesOrStopsEndsTheWaitingRequestOnceProm
       }
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(client.inbox.Count(), 2u);
+    EXPECT_EQ(client.inbox.Count(), 3u);
   }
 }
 
@@ -110,7 +126,7 @@ TEST(RemoteProcesses, AClientKilledMidStreamStopsTheProvidersStream) {
   auto router = std::make_shared<Jorv::Core::InProcessApiProvider>();
   HostStatsProvider provider;
   provider.PublishOn(*router);
-  auto counted = std::make_shared<Testing::StopCounter>(router);
+  auto counted = std::make_shared<Testing::Spy>(router);
   std::list<Jorv::BaseMessage> problems;
   auto server = Jorv::Remote::RemoteServer::Start(counted, {}, problems);
   ASSERT_TRUE(server);
@@ -121,10 +137,7 @@ TEST(RemoteProcesses, AClientKilledMidStreamStopsTheProvidersStream) {
   EXPECT_EQ(counted->Stops(), 0);
   client.Signal(SIGKILL);
   EXPECT_EQ(client.Wait(), 128 + SIGKILL);
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (counted->Stops() == 0 && std::chrono::steady_clock::now() < until) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  EXPECT_TRUE(counted->AwaitStops(1));
   EXPECT_EQ(counted->Stops(), 1);
   server->Shutdown();
 }

@@ -82,7 +82,7 @@ class ServicesTest : public testing::TestWithParam<const char*> {
       std::make_unique<HostStatsProvider>(proc_.Options(clock_));
   std::unique_ptr<Jorv::Remote::RemoteServer> server_;
   std::shared_ptr<Jorv::Stub::AsyncApiStub> api_ = std::make_shared<Jorv::Stub::AsyncApiStub>(
-      std::make_shared<Testing::Synchronous>(Testing::Over(GetParam(), transport_, server_)));
+      std::string(GetParam()) == "remote" ? Testing::Remotely(transport_, server_) : transport_);
   CountersSvc::AsyncServiceStub counters_{api_};
   QueriesSvc::AsyncServiceStub queries_{api_};
   StreamSvc::AsyncServiceStub stream_{api_};

@@ -1,15 +1,16 @@
 #pragma once
 // The transports the demo's services are tested over: the in-process router itself, or the
 // same router served by a RemoteServer on a loopback port and reached through a
-// RemoteApiProvider. Decorators of API providers let tests written for the in-process
-// transport's synchronous answers run remotely, and count the stops that reach the provider.
+// RemoteApiProvider. Decorators of API providers count what reaches the provider (calls and
+// stops) and let tests written for the in-process transport's synchronous answers run
+// remotely.
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,19 +23,102 @@
 namespace StatsDemo {
 namespace Testing {
 
-// Returns from a call only once its final report was delivered (at most 10 s), so that a
-// remote call completes before the caller goes on, as an in-process one does. Streams
-// ("attach") return at once: their reports come when the provider makes them.
-class Synchronous : public Jorv::Core::ApiProvider {
+using Jorv::Core::AsyncApiResultCb;
+
+// Forwards calls; counts the calls the inner provider has taken, per method name, and the
+// stops (continuations called with null) that reached it.
+class Spy : public Jorv::Core::ApiProvider {
  public:
-  explicit Synchronous(std::shared_ptr<Jorv::Core::ApiProvider> inner) : inner_(std::move(inner)) {}
+  explicit Spy(std::shared_ptr<Jorv::Core::ApiProvider> inner) : inner_(std::move(inner)) {}
 
   void InvokeAsync(const std::shared_ptr<const Jorv::Core::MethodIdentifier>& method,
                    const Jorv::Data::DataValuePtr& input,
                    const std::shared_ptr<Jorv::Core::AsyncActivation>& activation,
-                   const Jorv::Core::AsyncApiResultCb& callback) override {
-    if (method->GetName() == "attach")
-      return inner_->InvokeAsync(method, input, activation, callback);
+                   const AsyncApiResultCb& callback) override {
+    inner_->InvokeAsync(method, input, activation, Counting(callback, counts_));
+    std::lock_guard<std::mutex> lock(counts_->mutex);
+    ++counts_->taken[method->GetName()];
+    counts_->changed.notify_all();
+  }
+
+  int Stops() {
+    return Read([](Counts& c) { return c.stops; });
+  }
+  int Taken(const std::string& method) {
+    return Read([&](Counts& c) { return c.taken[method]; });
+  }
+  // Waits until `count` calls of `method` were taken (at most 10 s); whether they were.
+  bool AwaitTaken(const std::string& method, int count) {
+    std::unique_lock<std::mutex> lock(counts_->mutex);
+    return counts_->changed.wait_for(lock, std::chrono::seconds(10),
+                                     [&] { return counts_->taken[method] >= count; });
+  }
+  // Waits until `count` stops arrived (at most 10 s); whether they did.
+  bool AwaitStops(int count) {
+    std::unique_lock<std::mutex> lock(counts_->mutex);
+    return counts_->changed.wait_for(lock, std::chrono::seconds(10),
+                                     [&] { return counts_->stops >= count; });
+  }
+
+ private:
+  struct Counts {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::map<std::string, int> taken;
+    int stops = 0;
+  };
+
+  template <class F>
+  int Read(F read) {
+    std::lock_guard<std::mutex> lock(counts_->mutex);
+    return read(*counts_);
+  }
+
+  // `callback` with every continuation it is handed counting the stops made through it.
+  static AsyncApiResultCb Counting(AsyncApiResultCb callback, std::shared_ptr<Counts> counts) {
+    return AsyncApiResultCb(
+        [callback, counts](const std::shared_ptr<const Jorv::Core::MethodResult>& result,
+                           const Jorv::Progress& progress, AsyncApiResultCb::Continuation&& next) {
+          AsyncApiResultCb::Continuation counted;
+          if (next) {
+            counted = [next, counts](std::shared_ptr<AsyncApiResultCb> receiver) {
+              if (receiver)
+                return next(std::make_shared<AsyncApiResultCb>(Counting(*receiver, counts)));
+              {
+                std::lock_guard<std::mutex> lock(counts->mutex);
+                ++counts->stops;
+                counts->changed.notify_all();
+              }
+              next(nullptr);
+            };
+          }
+          callback(result, progress, std::move(counted));
+        });
+  }
+
+  std::shared_ptr<Jorv::Core::ApiProvider> inner_;
+  std::shared_ptr<Counts> counts_ = std::make_shared<Counts>();
+};
+
+// Returns from a call only once its final report was delivered (at most 10 s), so that a
+// remote call completes before the caller goes on, as an in-process one does. A stream
+// ("attach") returns once the provider has taken it, as `spy` on the provider's side tells;
+// its reports come when the provider makes them.
+class Synchronous : public Jorv::Core::ApiProvider {
+ public:
+  Synchronous(std::shared_ptr<Jorv::Core::ApiProvider> inner, std::shared_ptr<Spy> spy)
+      : inner_(std::move(inner)), spy_(std::move(spy)) {}
+
+  void InvokeAsync(const std::shared_ptr<const Jorv::Core::MethodIdentifier>& method,
+                   const Jorv::Data::DataValuePtr& input,
+                   const std::shared_ptr<Jorv::Core::AsyncActivation>& activation,
+                   const AsyncApiResultCb& callback) override {
+    if (method->GetName() == "attach") {
+      const int taken = spy_->Taken("attach");
+      inner_->InvokeAsync(method, input, activation, callback);
+      EXPECT_TRUE(spy_->AwaitTaken("attach", taken + 1)) << "attach did not reach the provider";
+      return;
+    }
     struct Done {
       std::mutex mutex;
       std::condition_variable cv;
@@ -43,10 +127,10 @@ class Synchronous : public Jorv::Core::ApiProvider {
     auto done = std::make_shared<Done>();
     inner_->InvokeAsync(
         method, input, activation,
-        Jorv::Core::AsyncApiResultCb(
+        AsyncApiResultCb(
             [callback, done](const std::shared_ptr<const Jorv::Core::MethodResult>& result,
                              const Jorv::Progress& progress,
-                             Jorv::Core::AsyncApiResultCb::Continuation&& next) {
+                             AsyncApiResultCb::Continuation&& next) {
               callback(result, progress, std::move(next));
               if (!result) return;
               std::lock_guard<std::mutex> lock(done->mutex);
@@ -60,61 +144,21 @@ class Synchronous : public Jorv::Core::ApiProvider {
 
  private:
   std::shared_ptr<Jorv::Core::ApiProvider> inner_;
+  std::shared_ptr<Spy> spy_;
 };
 
-// Forwards calls and counts the stops (continuations called with null) that reach the inner
-// provider.
-class StopCounter : public Jorv::Core::ApiProvider {
- public:
-  explicit StopCounter(std::shared_ptr<Jorv::Core::ApiProvider> inner) : inner_(std::move(inner)) {}
-
-  void InvokeAsync(const std::shared_ptr<const Jorv::Core::MethodIdentifier>& method,
-                   const Jorv::Data::DataValuePtr& input,
-                   const std::shared_ptr<Jorv::Core::AsyncActivation>& activation,
-                   const Jorv::Core::AsyncApiResultCb& callback) override {
-    inner_->InvokeAsync(method, input, activation, Counting(callback, stops_));
-  }
-  int Stops() const { return stops_->load(); }
-
- private:
-  using Counter = std::shared_ptr<std::atomic<int>>;
-
-  // `callback` with every continuation it is handed counting the stops made through it.
-  static Jorv::Core::AsyncApiResultCb Counting(Jorv::Core::AsyncApiResultCb callback,
-                                               Counter stops) {
-    return Jorv::Core::AsyncApiResultCb(
-        [callback, stops](const std::shared_ptr<const Jorv::Core::MethodResult>& result,
-                          const Jorv::Progress& progress,
-                          Jorv::Core::AsyncApiResultCb::Continuation&& next) {
-          Jorv::Core::AsyncApiResultCb::Continuation counted;
-          if (next) {
-            counted = [next, stops](std::shared_ptr<Jorv::Core::AsyncApiResultCb> receiver) {
-              if (!receiver) {
-                stops->fetch_add(1);
-                return next(nullptr);
-              }
-              next(std::make_shared<Jorv::Core::AsyncApiResultCb>(Counting(*receiver, stops)));
-            };
-          }
-          callback(result, progress, std::move(counted));
-        });
-  }
-
-  std::shared_ptr<Jorv::Core::ApiProvider> inner_;
-  Counter stops_ = std::make_shared<std::atomic<int>>(0);
-};
-
-// `router` as the client sees it over the transport named `name` ("in-process" or "remote");
-// `server` keeps a remote one served.
-inline std::shared_ptr<Jorv::Core::ApiProvider> Over(
-    const std::string& name, const std::shared_ptr<Jorv::Core::ApiProvider>& router,
+// `router` served by a new RemoteServer (kept in `server`) on a loopback port, through a spy,
+// and a client of it that answers as the in-process transport does.
+inline std::shared_ptr<Jorv::Core::ApiProvider> Remotely(
+    const std::shared_ptr<Jorv::Core::ApiProvider>& router,
     std::unique_ptr<Jorv::Remote::RemoteServer>& server) {
-  if (name != "remote") return router;
+  auto spy = std::make_shared<Spy>(router);
   std::list<Jorv::BaseMessage> problems;
-  server = Jorv::Remote::RemoteServer::Start(router, {}, problems);
+  server = Jorv::Remote::RemoteServer::Start(spy, {}, problems);
   EXPECT_TRUE(server);
   if (!server) return router;
-  return Jorv::Remote::RemoteApiProvider::Create(server->Address(), {}, problems);
+  return std::make_shared<Synchronous>(
+      Jorv::Remote::RemoteApiProvider::Create(server->Address(), {}, problems), spy);
 }
 
 }  // namespace Testing
