@@ -28,7 +28,8 @@ class ResultWrapper {
 
   // One delivery: a null method result or one without values ends the stream; an error is
   // reported unchanged; an output is read into T and reported with a continuation when the
-  // framework gave one (else as the last item); an output that does not read is reported as
+  // framework gave one (else as the last item; a continuation whose every copy is dropped
+  // uncalled stops the stream); an output that does not read is reported as
   // the error "invalid_argument". The progress received is not passed on: every report carries
   // the completion progress. A second delivery to the same wrapper reaches nobody.
   void operator()(const std::shared_ptr<const Core::MethodResult>& methodResult, const Progress&,
