@@ -199,21 +199,17 @@ TEST_F(RemoteFailures, MalformedFramesAreRefusedAndTheServerKeepsServing) {
 }
 
 TEST_F(RemoteFailures, WithoutTlsOnlyLoopbackAddressesAreServedUnlessInsecureIsChosen) {
-  for (const char* address : {"0.0.0.0:0", "[::]:0", "192.0.2.1:0", "example.org:0"}) {
+  const std::pair<const char*, bool> addresses[] = {{"0.0.0.0:0", false},   {"[::]:0", false},
+                                                    {"192.0.2.1:0", false}, {"localhost:0", true},
+                                                    {"[::1]:0", true},      {"127.0.0.2:0", true}};
+  for (const auto& [address, loopback] : addresses) {
     SCOPED_TRACE(address);
     Remote::ServerOptions options;
     options.listen = address;
     std::list<BaseMessage> problems;
-    EXPECT_FALSE(Remote::RemoteServer::Start(router_, options, problems));
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_EQ(problems.front().GetId(), MessageIds::kRemoteInsecureAddress);
-  }
-  for (const char* address : {"localhost:0", "[::1]:0", "127.0.0.2:0"}) {
-    SCOPED_TRACE(address);
-    Remote::ServerOptions options;
-    options.listen = address;
-    Serve(options);
-    EXPECT_TRUE(Call(Connect(), "stream")->Await(1).result->output);
+    EXPECT_EQ(Remote::RemoteServer::Start(router_, options, problems) != nullptr, loopback);
+    EXPECT_EQ(problems.empty() ? "" : problems.front().GetId(),
+              loopback ? "" : MessageIds::kRemoteInsecureAddress);
   }
 }
 

@@ -7,9 +7,10 @@
 #include <list>
 #include <memory>
 
+#include "framework/core/in_process_transport.h"
 #include "framework/remote/remote_api_provider.h"
 #include "framework/remote/remote_server.h"
-#include "stats/provider/stats_provider.h"
+#include "stats/provider/counters/service.h"
 
 namespace {
 
