@@ -145,6 +145,12 @@ int main(int argc, char** argv) {
           {"call/queries_get/ours", "real_time"}, {"call/queries_get/grpc_unary", "real_time"});
   Compare(runs, "stream item vs gRPC stream message", "ns/item",
           {"call/stream_item/ours", "real_time"}, {"call/stream_item/grpc_stream", "real_time"});
+  Compare(runs, "Queries get vs gRPC unary (loopback TCP)", "ns/call",
+          {"call/queries_get_loopback/ours", "real_time"},
+          {"call/queries_get_loopback/grpc_unary", "real_time"});
+  Compare(runs, "stream item vs gRPC stream message (loopback TCP)", "ns/item",
+          {"call/stream_item_loopback/ours", "real_time"},
+          {"call/stream_item_loopback/grpc_stream", "real_time"});
   for (const char* run :
        {"define/result", "define/all_methods", "bind/counters", "bind/queries", "bind/stream"}) {
     PrintRow(std::string(run) + " (no peer)", "ns", Look(runs, {run, "real_time"}), nullptr);

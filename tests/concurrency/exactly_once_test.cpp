@@ -7,17 +7,24 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <deque>
+#include <functional>
 #include <iostream>
 #include <list>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "concurrency/schedule.h"
 #include "framework/core/in_process_transport.h"
+#ifdef JORV_REMOTE_SCHEDULES
+#include "framework/remote/remote_api_provider.h"
+#include "framework/remote/remote_server.h"
+#endif
 #include "framework/core/standard_names.h"
 #include "framework/text/message_catalog.h"
 #include "stats/provider/stats_provider.h"
@@ -35,8 +42,6 @@ using Jorv::Testing::Scheduler;
 
 constexpr char kNotFound[] = "com.zentak.jorv.std.errors.not_found";
 constexpr char kCallKey[] = "call";
-constexpr int kUnaryCalls = 4000;
-constexpr int kStreams = 1000;
 
 // When the provider makes a report.
 enum class When { kAtOnce, kLater, kOnWorker };
@@ -327,10 +332,30 @@ StreamResult StreamReceiver(World& world, Stream& stream) {
 
 When DrawWhen(Scheduler& s) { return static_cast<When>(s.Pick(3)); }
 
-TEST(ExactlyOnce, RandomSchedulesOfUnaryCallsAndStreams) {
+// Whether every call and stream of `world` has had its end, as far as the client can tell.
+bool AllEnded(World& world) {
+  for (Call& call : world.calls) {
+    if (call.finals.load() == 0) return false;
+  }
+  for (Stream& stream : world.streams) {
+    std::lock_guard<std::mutex> lock(stream.mutex);
+    if (stream.ends == 0 && !stream.stopped) return false;
+  }
+  return true;
+}
+
+// Plans `unaryCalls` calls and `streams` streams, runs them through the transport that `client`
+// makes of the in-process router, and checks each came out exactly once. A `concurrent`
+// transport runs the provider on threads of its own: the run waits (at most a minute) until
+// every call has ended and every object is gone.
+void RunRandomSchedule(int unaryCalls, int streamCount, bool concurrent,
+                       const std::function<std::shared_ptr<Jorv::Core::ApiProvider>(
+                           const std::shared_ptr<Jorv::Core::InProcessApiProvider>&)>& client) {
+  const int kUnaryCalls = unaryCalls;
+  const int kStreams = streamCount;
   const std::uint32_t seed = Jorv::Testing::ScheduleSeed("SCHEDULE_SEED", 20261206);
   std::cout << "schedule seed " << seed << " (SCHEDULE_SEED=" << seed << " replays it)\n";
-  RecordProperty("schedule_seed", std::to_string(seed));
+  ::testing::Test::RecordProperty("schedule_seed", std::to_string(seed));
 
   World world(seed);
   Scheduler& s = world.scheduler;
@@ -342,7 +367,7 @@ TEST(ExactlyOnce, RandomSchedulesOfUnaryCallsAndStreams) {
   transport->Publish(StreamSvc::AsyncServiceBinder::BindImplementation(streams));
   queries.reset();
   streams.reset();
-  auto apiStub = std::make_shared<Jorv::Stub::AsyncApiStub>(transport);
+  auto apiStub = std::make_shared<Jorv::Stub::AsyncApiStub>(client(transport));
   QueriesSvc::AsyncServiceStub queryStub(apiStub);
   StreamSvc::AsyncServiceStub streamStub(apiStub);
 
@@ -417,7 +442,15 @@ TEST(ExactlyOnce, RandomSchedulesOfUnaryCallsAndStreams) {
     }
     for (int k = s.Pick(3); k > 0; --k) s.RunOneLater();
   }
-  s.Drain();
+  const auto patience = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  for (s.Drain(); !AllEnded(world) && std::chrono::steady_clock::now() < patience; s.Drain()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  // The last references of a remote call go shortly after its last report.
+  while (world.clientCallbacks.Live() + world.continuations.Live() != 0 &&
+         std::chrono::steady_clock::now() < patience) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 
   // Past a few faulty calls the rest only repeat them.
   const auto* result = ::testing::UnitTest::GetInstance()->current_test_info()->result();
@@ -446,9 +479,11 @@ TEST(ExactlyOnce, RandomSchedulesOfUnaryCallsAndStreams) {
         break;
       case What::kHandOffAndThrow:
         // At once the output comes before the throw, later it comes after; on a worker
-        // whichever comes first wins.
+        // whichever comes first wins, and so it does later when the provider runs on the
+        // transport's threads while the test runs held-back work.
         if (call.when == When::kAtOnce ||
-            (call.when == When::kOnWorker && call.errorName.empty())) {
+            ((call.when == When::kOnWorker || (concurrent && call.when == When::kLater)) &&
+             call.errorName.empty())) {
           EXPECT_EQ(call.errorName, "");
         } else {
           EXPECT_EQ(call.errorName, Jorv::Std::kInternalServerError);
@@ -487,5 +522,27 @@ TEST(ExactlyOnce, RandomSchedulesOfUnaryCallsAndStreams) {
   transport->Unpublish(QueriesSvc::AsyncServiceInterface::kTypeName);
   EXPECT_TRUE(queriesAlive.expired());
 }
+
+TEST(ExactlyOnce, RandomSchedulesOfUnaryCallsAndStreams) {
+  RunRandomSchedule(4000, 1000, false, [](const auto& router) { return router; });
+}
+
+#ifdef JORV_REMOTE_SCHEDULES
+// The same over loopback gRPC: the router served by a RemoteServer, the stubs on a
+// RemoteApiProvider.
+TEST(ExactlyOnce, RandomSchedulesOverTheRemoteTransport) {
+  std::unique_ptr<Jorv::Remote::RemoteServer> server;
+  RunRandomSchedule(2000, 500, true,
+                    [&server](const std::shared_ptr<Jorv::Core::InProcessApiProvider>& router)
+                        -> std::shared_ptr<Jorv::Core::ApiProvider> {
+                      std::list<BaseMessage> problems;
+                      server = Jorv::Remote::RemoteServer::Start(router, {}, problems);
+                      if (!server) ADD_FAILURE() << "no server";
+                      return server ? Jorv::Remote::RemoteApiProvider::Create(server->Address(), {},
+                                                                              problems)
+                                    : nullptr;
+                    });
+}
+#endif
 
 }  // namespace

@@ -12,6 +12,8 @@
 
 #include "examples/stats_demo/demo_messages.h"
 #include "examples/stats_demo/proc_fixture.h"
+#include "examples/stats_demo/stream_inbox.h"
+#include "examples/stats_demo/transports.h"
 #include "framework/core/in_process_transport.h"
 #include "support/service_client.h"
 
@@ -23,53 +25,13 @@ using Jorv::Data::ErrorValue;
 using Jorv::Testing::Client;
 using Jorv::Testing::ExpectedMessage;
 using Jorv::Testing::ExpectError;
+using Testing::Inbox;
 using StreamResult = StreamSvc::AttachMethod::StreamResultCbType;
 
 constexpr char kNotFound[] = "com.zentak.jorv.std.errors.not_found";
 constexpr char kInvalidArgument[] = "com.zentak.jorv.std.errors.invalid_argument";
 constexpr char kAlreadyThere[] = "com.zentak.jorv.std.errors.already_in_desired_state";
 constexpr char kUnsupported[] = "com.zentak.jorv.std.errors.unsupported";
-
-// The reports an attachment received, with a way to wait for them.
-class Inbox {
- public:
-  struct Report {
-    std::shared_ptr<const Result> item;
-    std::shared_ptr<const ErrorValue> error;
-    StreamResult::Continuation next;
-  };
-
-  StreamResult Receiver() {
-    return StreamResult([this](const boost::optional<std::shared_ptr<const Result>>& item,
-                               const std::shared_ptr<const ErrorValue>& error,
-                               const Jorv::Progress&, StreamResult::Continuation&& next) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      reports_.push_back(Report{item ? *item : nullptr, error, std::move(next)});
-      arrived_.notify_all();
-    });
-  }
-
-  // Waits until `count` reports arrived (at most 10 s) and returns report `count`.
-  Report Await(std::size_t count) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    arrived_.wait_for(lock, std::chrono::seconds(10), [&] { return reports_.size() >= count; });
-    if (reports_.size() < count) {
-      ADD_FAILURE() << "only " << reports_.size() << " of " << count << " reports arrived";
-      return Report{};
-    }
-    return reports_[count - 1];
-  }
-
-  std::size_t Count() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return reports_.size();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::vector<Report> reports_;
-};
 
 // The one error a call completed with; `call` is handed the call's result object.
 template <class T, class Call>
@@ -79,7 +41,8 @@ std::shared_ptr<const ErrorValue> ErrorOf(Call call) {
   return client.Error();
 }
 
-class ServicesTest : public testing::Test {
+// Every test runs over the in-process transport and over the remote one.
+class ServicesTest : public testing::TestWithParam<const char*> {
  protected:
   ServicesTest() { provider_->PublishOn(*transport_); }
 
@@ -117,14 +80,15 @@ class ServicesTest : public testing::Test {
       std::make_shared<Jorv::Core::InProcessApiProvider>();
   std::unique_ptr<HostStatsProvider> provider_ =
       std::make_unique<HostStatsProvider>(proc_.Options(clock_));
-  std::shared_ptr<Jorv::Stub::AsyncApiStub> api_ =
-      std::make_shared<Jorv::Stub::AsyncApiStub>(transport_);
+  std::unique_ptr<Jorv::Remote::RemoteServer> server_;
+  std::shared_ptr<Jorv::Stub::AsyncApiStub> api_ = std::make_shared<Jorv::Stub::AsyncApiStub>(
+      std::string(GetParam()) == "remote" ? Testing::Remotely(transport_, server_) : transport_);
   CountersSvc::AsyncServiceStub counters_{api_};
   QueriesSvc::AsyncServiceStub queries_{api_};
   StreamSvc::AsyncServiceStub stream_{api_};
 };
 
-TEST_F(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors) {
+TEST_P(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors) {
   const std::string plain = CreateQuery("mem.total");  // a query without a stream
   const std::string streamed = CreateQuery("mem.total");
   ASSERT_EQ(CreateStream(streamed, 100), nullptr);
@@ -219,7 +183,53 @@ TEST_F(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors)
   }
 }
 
-TEST_F(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilStopped) {
+TEST_P(ServicesTest, EveryMethodAnswersWhatItWasAskedFor) {
+  Client<std::shared_ptr<const CountersSvc::ListResult>> counters;
+  counters_.List(boost::none, boost::none, nullptr, counters.Result());
+  ASSERT_TRUE(counters.Output());
+  EXPECT_FALSE(counters.Output()->registered.empty());
+
+  const std::string query = CreateQuery("mem.total");
+  Client<std::list<std::string>> listed;
+  queries_.List(nullptr, listed.Result());
+  EXPECT_EQ(listed.Output(), std::list<std::string>{query});
+  auto longer = std::make_shared<QueriesSvc::UpdateSpec>();
+  longer->time_to_live = 120;
+  Client<Jorv::Void> updated;
+  queries_.Update(query, longer, nullptr, updated.Result());
+  updated.Output();
+  Client<std::shared_ptr<const QueriesSvc::Info>> info;
+  queries_.Get(query, nullptr, info.Result());
+  ASSERT_TRUE(info.Output());
+  EXPECT_EQ(info.Output()->time_to_live, 120);
+  Client<std::shared_ptr<const Result>> executed;
+  queries_.Execute(query, nullptr, executed.Result());
+  ASSERT_TRUE(executed.Output());
+  EXPECT_EQ(executed.Output()->query, query);
+
+  ASSERT_EQ(CreateStream(query, 10), nullptr);
+  auto slower = std::make_shared<StreamSvc::UpdateSpec>();
+  slower->interval = 20;
+  Client<Jorv::Void> streamUpdated;
+  stream_.Update(query, slower, nullptr, streamUpdated.Result());
+  streamUpdated.Output();
+  Client<std::shared_ptr<const StreamSvc::Info>> streamInfo;
+  stream_.Get(query, nullptr, streamInfo.Result());
+  ASSERT_TRUE(streamInfo.Output());
+  EXPECT_EQ(streamInfo.Output()->interval, 20);
+  Client<Jorv::Void> streamDeleted;
+  stream_.Delete(query, nullptr, streamDeleted.Result());
+  streamDeleted.Output();
+  Client<Jorv::Void> deleted;
+  queries_.Delete(query, nullptr, deleted.Result());
+  deleted.Output();
+  EXPECT_EQ(ErrorOf<std::shared_ptr<const QueriesSvc::Info>>([&](auto r) {
+              queries_.Get(query, nullptr, r);
+            })->GetName(),
+            kNotFound);
+}
+
+TEST_P(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilStopped) {
   const std::string query = CreateQuery("cpu.total.usage");
   constexpr long long kInterval = 20;
   ASSERT_EQ(CreateStream(query, kInterval), nullptr);
@@ -250,7 +260,7 @@ TEST_F(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilStopped)
   deleted.Output();
 }
 
-TEST_F(ServicesTest, DeletingTheStreamOrTheProviderEndsAWaitingAttachment) {
+TEST_P(ServicesTest, DeletingTheStreamOrTheProviderEndsAWaitingAttachment) {
   const std::string query = CreateQuery("mem.total");
   ASSERT_EQ(CreateStream(query, 600000), nullptr);
   Inbox deletedStream;
@@ -266,12 +276,12 @@ TEST_F(ServicesTest, DeletingTheStreamOrTheProviderEndsAWaitingAttachment) {
   Inbox shutDown;
   stream_.Attach(query, Attaching(), nullptr, shutDown.Receiver());
   provider_.reset();
-  EXPECT_EQ(shutDown.Count(), 1u);
   EXPECT_FALSE(shutDown.Await(1).item);
+  EXPECT_EQ(shutDown.Count(), 1u);
   EXPECT_EQ(deletedStream.Count(), 1u);
 }
 
-TEST_F(ServicesTest, CountersListFiltersAndReportsInterfacesThatWentAway) {
+TEST_P(ServicesTest, CountersListFiltersAndReportsInterfacesThatWentAway) {
   const auto list = [this](boost::optional<long long> since) {
     auto filter = std::make_shared<CountersSvc::Filter>();
     filter->prefix = "net.";
@@ -293,6 +303,11 @@ TEST_F(ServicesTest, CountersListFiltersAndReportsInterfacesThatWentAway) {
             (std::list<std::string>{"net.eth0.receive.rate", "net.eth0.received",
                                     "net.eth0.send.rate", "net.eth0.sent"}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Transports, ServicesTest, testing::Values("in-process", "remote"),
+                         [](const auto& info) {
+                           return std::string(info.param) == "remote" ? "Remote" : "InProcess";
+                         });
 
 }  // namespace
 }  // namespace StatsDemo
