@@ -14,6 +14,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <type_traits>
 #include <utility>
 
 #include <boost/optional.hpp>
@@ -65,6 +66,15 @@ class AsyncStreamResult {
   AsyncStreamResult(ShortForm callback)  // NOLINT: converts implicitly by design
       : callbacks_(std::move(callback), nullptr) {}
   explicit AsyncStreamResult(ResultCb callbacks) : callbacks_(std::move(callbacks)) {}
+  // The long form holds `filter` (a provider-side result filter); the short form stays empty.
+  // Lets MakeOptionalPtr<AsyncStreamResult>(filter) build the next stream result in place.
+  template <class Filter, class = std::enable_if_t<
+                              !std::is_same<std::decay_t<Filter>, ResultCb>::value &&
+                              !std::is_same<std::decay_t<Filter>, AsyncStreamResult>::value &&
+                              !std::is_convertible<Filter, ShortForm>::value &&
+                              std::is_constructible<LongForm, Filter>::value>>
+  explicit AsyncStreamResult(Filter&& filter)
+      : callbacks_(ResultCb(std::forward<Filter>(filter))) {}
   // The long form is `callback`; the short form stays empty.
   static AsyncStreamResult FromLongForm(LongForm callback) {
     return AsyncStreamResult(ResultCb(nullptr, std::move(callback)));

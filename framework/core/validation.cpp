@@ -186,7 +186,7 @@ class Validator {
 
   void CheckStruct(const Work& work, const StructDefinition& definition) {
     const DataValuePtr& value = *work.value;
-    if (value && IsEmptyString(*value)) return;
+    if (value && IsEmptyString(*value)) return CheckDefaultRecord(work, definition);
     if (!value || !DataType::IsCompound(value->GetType())) {
       return KindMismatch(work, DefinitionType::Name(DefinitionType::STRUCTURE));
     }
@@ -214,6 +214,20 @@ class Validator {
       const std::size_t path = AddField(work.path, *missing);
       Fail(path, MakeMessage(MessageIds::kValidationMissingField,
                              Fmt(MessageIds::kValidationMissingField), PathOf(path)));
+    }
+  }
+
+  // An empty string is read as the default record, whose record members are null. It conforms
+  // only when no member is a required record; the first such member in name order is reported
+  // missing.
+  void CheckDefaultRecord(const Work& work, const StructDefinition& definition) {
+    for (const auto& field : definition.GetFields()) {
+      if (!field.second) continue;
+      const DefinitionType::EnumType type = field.second->GetType();
+      if (type != DefinitionType::STRUCTURE && type != DefinitionType::STRUCT_REF) continue;
+      const std::size_t path = AddField(work.path, field.first);
+      return Fail(path, MakeMessage(MessageIds::kValidationMissingField,
+                                    Fmt(MessageIds::kValidationMissingField), PathOf(path)));
     }
   }
 

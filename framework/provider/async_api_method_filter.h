@@ -45,8 +45,8 @@ class AsyncApiMethodResultFilter {
   //   localizer, is reported as the error;
   // - neither result nor error is reported as such (progress, or the end of the call);
   // - a result is converted to a value and reported; one that does not convert (a null record
-  //   included) is reported as "com.zentak.jorv.std.errors.internal_server_error" without
-  //   messages.
+  //   included) is reported as "com.zentak.jorv.std.errors.internal_server_error" carrying the
+  //   conversion's message, which names the type that was missing or wrong.
   void operator()(const boost::optional<R>& result,
                   const std::shared_ptr<const Data::ErrorValue>& error,
                   const boost::optional<Data::NativeError>& nativeError, const Progress& progress) {
@@ -77,8 +77,7 @@ class AsyncApiMethodResultFilter {
         continuation(OptionalPtr<StreamResult>());
         return;
       }
-      continuation(MakeOptionalPtr<StreamResult>(
-          typename StreamResult::ResultCb(AsyncApiMethodResultFilter(*next, activation))));
+      continuation(MakeOptionalPtr<StreamResult>(AsyncApiMethodResultFilter(*next, activation)));
     }
   };
 
@@ -107,7 +106,7 @@ class AsyncApiMethodResultFilter {
         activation_->GetRequestLocalizer());
     AsyncApiMethod::ResultCb callback = std::move(callback_);
     if (!converted) {
-      callback(boost::none, Data::ErrorValue::GetInstance(Std::kInternalServerError), progress,
+      callback(boost::none, Data::ErrorValue::Create(Std::kInternalServerError, messages), progress,
                nullptr);
       return;
     }

@@ -34,9 +34,9 @@ class ContinuationAdapter {
 std::shared_ptr<AsyncApiMethodSignal> AsyncApiMethodSignal::GetInstance(
     const std::string& name, const Data::DataDefinitionPtr& input,
     const Data::DataDefinitionPtr& output, const std::list<Data::DataDefinitionPtr>& errors,
-    const std::shared_ptr<L10n::Localizer>& localizer) {
+    const std::shared_ptr<L10n::Localizer>& localizer, Completion completion) {
   return std::make_shared<AsyncApiMethodSignal>(PrivateTag(), name, input, output, errors,
-                                                localizer);
+                                                localizer, completion);
 }
 
 std::shared_ptr<const Core::MethodDefinition> AsyncApiMethodSignal::definition(
@@ -89,8 +89,12 @@ void AsyncApiMethodSignal::ValidateResultWrapper::operator()(
     callback_(nullptr, progress, nullptr);
     return;
   }
+  const bool owesOutput = signal.completion_ == Completion::kSingleResult && signal.output_ &&
+                          signal.output_->GetType() != Data::DefinitionType::VOID;
+  auto result = owesOutput ? ApiMethodHelper::ValidateError(signal.name_, signal.errors_, nullptr)
+                           : Core::MethodResult::Create(nullptr, nullptr);
   Core::AsyncApiResultCb callback = std::move(callback_);
-  callback(Core::MethodResult::Create(nullptr, nullptr), progress, nullptr);
+  callback(result, progress, nullptr);
 }
 
 }  // namespace Provider

@@ -25,11 +25,16 @@ class AsyncApiMethodSignal : public AsyncApiMethod,
       std::function<void(const Data::DataValuePtr&, const std::shared_ptr<Core::AsyncActivation>&,
                          const AsyncApiMethod::ResultCb&)>;
 
+  // How a method completes: with one result, or with a stream of reports that may end without
+  // a value.
+  enum class Completion { kSingleResult, kStream };
+
   // A new, unconnected signal holding copies of its arguments.
   static std::shared_ptr<AsyncApiMethodSignal> GetInstance(
       const std::string& name, const Data::DataDefinitionPtr& input,
       const Data::DataDefinitionPtr& output, const std::list<Data::DataDefinitionPtr>& errors,
-      const std::shared_ptr<L10n::Localizer>& localizer);
+      const std::shared_ptr<L10n::Localizer>& localizer,
+      Completion completion = Completion::kSingleResult);
 
   // Connects the handler. Call once, before the signal is published.
   void Connect(Handler handler) { handler_ = std::move(handler); }
@@ -58,7 +63,10 @@ class AsyncApiMethodSignal : public AsyncApiMethod,
   // that validation gives to the framework's callback. An error (with or without output) is
   // judged by ValidateError; an output by ValidateOutput, passing on a continuation for the next
   // report of a stream; neither is a progress notice while the progress is unfinished (the
-  // callback stays armed) and the end of the call without a value once it is finished.
+  // callback stays armed) and, once it is finished, the end of the call without a value. That
+  // end is a success only for a stream or a method whose output is void: a single-result method
+  // that owes an output gets "com.zentak.jorv.std.errors.internal_server_error" with
+  // "jorv.provider.error.missing", so that the client never sees a success without a result.
   class ValidateResultWrapper {
    public:
     ValidateResultWrapper(std::shared_ptr<const AsyncApiMethodSignal> signal,
@@ -78,12 +86,13 @@ class AsyncApiMethodSignal : public AsyncApiMethod,
   struct PrivateTag {};
   AsyncApiMethodSignal(PrivateTag, std::string name, Data::DataDefinitionPtr input,
                        Data::DataDefinitionPtr output, std::list<Data::DataDefinitionPtr> errors,
-                       std::shared_ptr<L10n::Localizer> localizer)
+                       std::shared_ptr<L10n::Localizer> localizer, Completion completion)
       : name_(std::move(name)),
         input_(std::move(input)),
         output_(std::move(output)),
         errors_(std::move(errors)),
-        localizer_(std::move(localizer)) {}
+        localizer_(std::move(localizer)),
+        completion_(completion) {}
 
  private:
   std::string name_;
@@ -92,6 +101,7 @@ class AsyncApiMethodSignal : public AsyncApiMethod,
   std::list<Data::DataDefinitionPtr> errors_;
   Handler handler_;
   std::shared_ptr<L10n::Localizer> localizer_;
+  Completion completion_;
 };
 
 }  // namespace Provider

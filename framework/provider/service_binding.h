@@ -8,6 +8,7 @@
 
 #include <list>
 #include <memory>
+#include <type_traits>
 
 #include "framework/core/async_api_method.h"
 #include "framework/core/identifiers.h"
@@ -30,6 +31,16 @@ struct MethodBuilder {
   }
 };
 
+namespace detail {
+
+// Whether M delivers a stream of reports rather than one result.
+template <class M, class = void>
+struct IsStreaming : std::false_type {};
+template <class M>
+struct IsStreaming<M, std::void_t<typename M::StreamResultCbType>> : std::true_type {};
+
+}  // namespace detail
+
 // One method of a service, ready to be bound to an implementation.
 template <class M, class Builder, class Op>
 class MethodBinding {
@@ -42,8 +53,10 @@ class MethodBinding {
   std::shared_ptr<const AsyncApiMethod> operator()(
       const std::shared_ptr<Interface>& implementation,
       const std::shared_ptr<L10n::Localizer>& localizer) const {
-    auto signal = AsyncApiMethodSignal::GetInstance(M::methodName(), M::inputDef(), M::outputDef(),
-                                                    M::errorDefs(), localizer);
+    auto signal = AsyncApiMethodSignal::GetInstance(
+        M::methodName(), M::inputDef(), M::outputDef(), M::errorDefs(), localizer,
+        detail::IsStreaming<M>::value ? AsyncApiMethodSignal::Completion::kStream
+                                      : AsyncApiMethodSignal::Completion::kSingleResult);
     signal->Connect(Builder()(operation_, implementation, localizer));
     return signal;
   }

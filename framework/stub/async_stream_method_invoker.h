@@ -28,7 +28,8 @@ class ResultWrapper {
 
   // One delivery: a null method result or one without values ends the stream; an error is
   // reported unchanged; an output is read into T and reported with a continuation when the
-  // framework gave one (else as the last item); an output that does not read is reported as
+  // framework gave one (else as the last item; a continuation whose every copy is dropped
+  // uncalled stops the stream); an output that does not read is reported as
   // the error "invalid_argument". The progress received is not passed on: every report carries
   // the completion progress. A second delivery to the same wrapper reaches nobody.
   void operator()(const std::shared_ptr<const Core::MethodResult>& methodResult, const Progress&,
@@ -63,21 +64,41 @@ class ResultWrapper {
   }
 
  private:
-  // Hands the caller's request for the next report on to the framework.
+  // Hands the caller's request for the next report on to the framework. Copies share one
+  // state: when the last copy goes without ever having been called, the framework is asked to
+  // stop the stream, exactly as if the caller had handed over an empty stream result.
   class ContinuationAdapter {
    public:
     explicit ContinuationAdapter(Core::AsyncApiResultCb::Continuation next)
-        : next_(std::move(next)) {}
+        : state_(std::make_shared<State>(std::move(next))) {}
     void operator()(OptionalPtr<R> receiver) const {
+      state_->called = true;
       if (!receiver) {
-        next_(nullptr);
+        state_->next(nullptr);
         return;
       }
-      next_(std::make_shared<Core::AsyncApiResultCb>(ResultWrapper(receiver->GetCallbacks())));
+      state_->next(
+          std::make_shared<Core::AsyncApiResultCb>(ResultWrapper(receiver->GetCallbacks())));
     }
 
    private:
-    Core::AsyncApiResultCb::Continuation next_;
+    struct State {
+      explicit State(Core::AsyncApiResultCb::Continuation n) : next(std::move(n)) {}
+      State(const State&) = delete;
+      State& operator=(const State&) = delete;
+      // A stop that cannot be delivered from a destructor is dropped; the framework's own
+      // continuation is expected not to throw.
+      ~State() {
+        if (called) return;
+        try {
+          next(nullptr);
+        } catch (...) {
+        }
+      }
+      Core::AsyncApiResultCb::Continuation next;
+      bool called = false;
+    };
+    std::shared_ptr<State> state_;
   };
 
   typename R::ResultCb callbacks_;

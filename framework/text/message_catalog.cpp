@@ -35,7 +35,7 @@ constexpr Entry kCatalog[] = {
     {MessageIds::kOutputInvalid, "The output of method {1} does not conform at '{2}'."},
     {MessageIds::kErrorInvalid, "The error {2} of method {1} does not conform at '{3}'."},
     {MessageIds::kErrorUndeclared, "Method {1} reported the error {2}, which it does not declare."},
-    {MessageIds::kErrorMissing, "Method {1} reported an error without an error value."},
+    {MessageIds::kErrorMissing, "Method {1} ended without an output or an error value."},
     {MessageIds::kUnknownInterface, "No interface {1} is published."},
     {MessageIds::kUnknownMethod, "The interface {2} has no method {1}."},
     {MessageIds::kMethodFailed, "The method {1} failed: {2}"},

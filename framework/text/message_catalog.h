@@ -29,7 +29,7 @@ inline constexpr char kValidationUnresolved[] = "jorv.data.validation.unresolved
 inline constexpr char kSignalNotConnected[] = "jorv.provider.method.signal.not.connected";
 // Provider validation services: an input or output that does not conform (method, path), an
 // error that does not conform to its declaration (method, error, path), an undeclared error
-// (method, error), an error report without an error value (method).
+// (method, error), a call that ended without the output or error value it owes (method).
 inline constexpr char kInputInvalid[] = "jorv.provider.input.invalid";
 inline constexpr char kOutputInvalid[] = "jorv.provider.output.invalid";
 inline constexpr char kErrorInvalid[] = "jorv.provider.error.invalid";

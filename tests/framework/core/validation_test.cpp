@@ -225,6 +225,18 @@ TEST(Validation, StructureChecksNameAndRequiredFieldsAndIgnoresUndeclaredOnes) {
                 MessageIds::kValidationMissingField, {"y"});
 }
 
+TEST(Validation, EmptyStringIsADefaultRecordThatLacksItsRequiredRecords) {
+  // The empty string reads as the default record: records inside it stay null, so it only
+  // conforms when none is required.
+  const auto inner = StructDef("inner", {{"x", kInt}});
+  const auto outer = StructDef("outer", {{"a", Opt(inner)}, {"n", kInt}, {"z", inner}});
+  ExpectConforms(StructDef("flat", {{"a", Opt(inner)}, {"n", kInt}, {"m", kMap}}), Str(""));
+  ExpectFailure(outer, Str(""), "z", MessageIds::kValidationMissingField, {"z"});
+  const auto holder = StructDef("holder", {{"items", ListOf(outer)}});
+  ExpectFailure(holder, Struct("holder", {{"items", List({Str("")})}}), "items[0].z",
+                MessageIds::kValidationMissingField, {"items[0].z"});
+}
+
 TEST(Validation, NestedFailuresNameTheirPath) {
   const auto item = StructDef("item", {{"count", kInt}});
   const auto order = StructDef("order", {{"items", ListOf(item)}, {"note", Opt(kString)}});

@@ -69,9 +69,23 @@ TEST(CoreMessage, WithArgumentFillsTheCatalogText) {
   ASSERT_NE(placeholder, std::string::npos);
   expected.replace(placeholder, 3, "Opaque");
   const Message<CoreTag> message(MessageIds::kUnsetField, std::string("Opaque"));
-  EXPECT_EQ(message.GetId(), MessageIds::kUnsetField);
-  EXPECT_EQ(message.GetDefaultMessage(), expected);
-  EXPECT_EQ(message.GetArgs(), Args{"Opaque"});
+  EXPECT_EQ(message.id, MessageIds::kUnsetField);
+  EXPECT_EQ(message.defaultMessage, expected);
+  EXPECT_EQ(message.args, Args{"Opaque"});
+
+  // A named argument has the same effect as a temporary and is left as it was.
+  const std::string named = "Opaque";
+  EXPECT_EQ(Message<CoreTag>(MessageIds::kUnsetField, named), message);
+  EXPECT_EQ(named, "Opaque");
+}
+
+TEST(MakeMessage, ExplicitReferenceInstantiationsBehaveLikeTheDeducedCall) {
+  std::string argument = "x";
+  const BaseMessage deduced = MakeMessage("jorv.test", "<{1}>", argument);
+  EXPECT_EQ(MakeMessage<const std::string&>("jorv.test", "<{1}>", argument), deduced);
+  EXPECT_EQ(MakeMessage<std::string&>("jorv.test", "<{1}>", argument), deduced);
+  EXPECT_EQ(deduced.defaultMessage, "<x>");
+  EXPECT_EQ(argument, "x");
 }
 
 }  // namespace

@@ -156,7 +156,9 @@ TEST_F(CountersServiceTest, NullResultAndErrorsAreJudgedOnTheProviderSide) {
       });
   std::vector<Client<Outcome>> clients(3);
   for (auto& client : clients) stub_.List(boost::none, boost::none, nullptr, client.Result());
-  ExpectError(clients[0].Error(), Std::kInternalServerError, {});
+  ExpectError(
+      clients[0].Error(), Std::kInternalServerError,
+      {{MessageIds::kUnsetNonOptionalField, {"com.zentak.stats.provider.counters.list_result"}}});
   EXPECT_EQ(clients[1].Error(), unavailable);
   ExpectError(clients[2].Error(), Std::kInternalServerError,
               {{MessageIds::kErrorUndeclared, {"list", kNotFound}}});

@@ -312,7 +312,25 @@ TEST_F(QueriesServiceTest, FinishedProgressWithoutValueEndsTheCallWithNeither) {
   EXPECT_EQ(client.calls[0].progress, kCompletion);
 }
 
-TEST_F(QueriesServiceTest, NullRecordResultIsAnInternalServerErrorWithoutMessages) {
+TEST_F(QueriesServiceTest, EndingWithoutTheOwedOutputIsAnInternalServerError) {
+  // A void method may end without a value (above); one that owes an output may not, whether it
+  // reports no error value or a finished progress alone.
+  EXPECT_CALL(*impl_, Get("q-17", _, _))
+      .WillOnce([](const std::string&, const std::shared_ptr<AsyncActivation>&,
+                   const GetMethod::ResultCbType& result) { result.error(nullptr); })
+      .WillOnce([](const std::string&, const std::shared_ptr<AsyncActivation>&,
+                   const GetMethod::ResultCbType& result) {
+        result.ReportProgress({0, 2, 2});
+      });
+  for (int i = 0; i < 2; ++i) {
+    Client<std::shared_ptr<const Info>> get;
+    stub_.Get("q-17", nullptr, get.Result());
+    ASSERT_EQ(get.calls.size(), 1u);
+    ExpectError(get.Error(), Std::kInternalServerError, {{MessageIds::kErrorMissing, {"get"}}});
+  }
+}
+
+TEST_F(QueriesServiceTest, NullRecordResultIsAnInternalServerErrorNamingTheRecord) {
   EXPECT_CALL(*impl_, Execute("q-17", _, _))
       .WillOnce([](const std::string&, const std::shared_ptr<AsyncActivation>&,
                    const ExecuteMethod::ResultCbType& result) { result(nullptr); });
@@ -321,10 +339,12 @@ TEST_F(QueriesServiceTest, NullRecordResultIsAnInternalServerErrorWithoutMessage
                    const GetMethod::ResultCbType& result) { result(nullptr); });
   Client<std::shared_ptr<const Result>> execute;
   stub_.Execute("q-17", nullptr, execute.Result());
-  ExpectError(execute.Error(), Std::kInternalServerError, {});
+  ExpectError(execute.Error(), Std::kInternalServerError,
+              {{MessageIds::kUnsetNonOptionalField, {"com.zentak.stats.provider.result"}}});
   Client<std::shared_ptr<const Info>> get;
   stub_.Get("q-17", nullptr, get.Result());
-  ExpectError(get.Error(), Std::kInternalServerError, {});
+  ExpectError(get.Error(), Std::kInternalServerError,
+              {{MessageIds::kUnsetNonOptionalField, {"com.zentak.stats.provider.queries.info"}}});
 }
 
 TEST_F(QueriesServiceTest, ErrorsAreJudgedAgainstTheDeclaredOnes) {
@@ -545,6 +565,21 @@ TEST(QueriesServiceBinding, InputFailingValidationNeverReachesTheImplementation)
   EXPECT_EQ(messages.front().GetArgs(), (std::list<std::string>{"get", "query"}));
   EXPECT_EQ(activation->localizer, callerLocalizer);
   EXPECT_FALSE(callback.IsArmed());
+
+  // An empty string reads as the default input, whose required spec would be null: refused
+  // before the implementation could receive it.
+  results.clear();
+  const AsyncApiResultCb createCallback(
+      [&](const std::shared_ptr<const MethodResult>& result, const Progress&,
+          AsyncApiResultCb::Continuation&&) { results.push_back(result); });
+  AsyncServiceBinder::BindImplementation(impl)->FindMethod("create")->Invoke(
+      Jorv::Data::DataValue::Create(std::string()), activation, createCallback);
+  ASSERT_EQ(results.size(), 1u);
+  ASSERT_TRUE(results[0] && results[0]->error);
+  EXPECT_EQ(results[0]->error->GetName(), Std::kInvalidArgument);
+  const std::list<BaseMessage> refused = results[0]->error->GetMessages();
+  ASSERT_FALSE(refused.empty());
+  EXPECT_EQ(refused.front().GetArgs(), (std::list<std::string>{"create", "spec"}));
 }
 
 TEST(QueriesServiceBinding, UnconnectedSignalAnswersWithoutValidatingTheInput) {

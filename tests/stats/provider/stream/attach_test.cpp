@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/core/in_process_transport.h"
+#include "framework/provider/async_api_method_filter.h"
 #include "framework/stub/async_stream_method_invoker.h"
 #include "support/small_stack.h"
 #include "support/values.h"
@@ -484,7 +485,8 @@ TEST_F(AttachStream, NullItemEndsTheStreamWithInternalServerError) {
   Start();
   client.Ask();
   ASSERT_EQ(client.reports.size(), 2u);
-  ExpectError(client.reports[1], "com.zentak.jorv.std.errors.internal_server_error", {});
+  ExpectError(client.reports[1], "com.zentak.jorv.std.errors.internal_server_error",
+              {{"jorv.data.unset.non.optional.field", {"com.zentak.stats.provider.result"}}});
   EXPECT_EQ(continuations.live, 0);
 }
 
@@ -498,6 +500,20 @@ TEST_F(AttachStream, ClientThatStopsReachesTheProviderAndReceivesNothingMore) {
   EXPECT_EQ(provider->stops, 1);
   EXPECT_EQ(provider->requests, 1);
   EXPECT_EQ(client.reports.size(), 2u);
+  EXPECT_EQ(continuations.live, 0);
+}
+
+TEST_F(AttachStream, ClientThatDropsItsContinuationStopsTheProviderOnce) {
+  provider->items = 5;
+  Start();
+  Continuation copy = client.pending;
+  client.pending = nullptr;
+  EXPECT_EQ(provider->stops, 0) << "a copy is still held";
+  copy = nullptr;
+  EXPECT_EQ(log, (Log{"sent 0", "received 0", "provider stopped"}));
+  EXPECT_EQ(provider->stops, 1);
+  EXPECT_EQ(provider->requests, 0);
+  EXPECT_EQ(client.reports.size(), 1u);
   EXPECT_EQ(continuations.live, 0);
 }
 
@@ -692,6 +708,25 @@ TEST_F(AttachResultWrapper, SecondDeliveryToTheSameWrapperReachesNobody) {
           Counting());
   EXPECT_EQ(client.reports.size(), 1u);
   EXPECT_EQ(callbacks.live, 0);
+}
+
+TEST(AttachResultFilter, NextStreamResultIsMadeDirectlyFromAFilter) {
+  int outputs = 0;
+  const Jorv::Provider::AsyncApiMethod::ResultCb callback(
+      [&](const boost::optional<Jorv::Data::DataValuePtr>& output,
+          const std::shared_ptr<const ErrorValue>& error, const Progress& progress,
+          Jorv::Provider::AsyncApiMethod::ResultCb::Continuation&& next) {
+        outputs += output && *output && !error && progress == kCompletion && next;
+      });
+  Jorv::Provider::AsyncApiMethodResultFilter<Item> filter(
+      callback, std::make_shared<Jorv::Core::AsyncActivation>());
+  const OptionalPtr<StreamResult> next = MakeOptionalPtr<StreamResult>(std::move(filter));
+  ASSERT_TRUE(next);
+  EXPECT_FALSE(next->GetCallbacks().shortForm);
+  Result item;
+  item.query = "q1";
+  (*next)(std::make_shared<const Result>(item));
+  EXPECT_EQ(outputs, 1);
 }
 
 }  // namespace
