@@ -58,16 +58,7 @@ struct Census {
 };
 
 // How the test provider ends its stream after its items.
-enum class Ending {
-  kShutdown,
-  kError,
-  kNativeError,
-  kLastItem,
-  kItemAndError,
-  kNullItem,
-  kNotice,
-  kSilent
-};
+enum class Ending { kShutdown, kNativeError, kItemAndError, kNullItem, kNotice, kSilent };
 
 // The provider: reports `items` items one per request, each Result{q1, timestamp = its index},
 // answering each request at once from inside its continuation, then ends as `ending` says.
@@ -93,7 +84,6 @@ class Provider : public AsyncServiceInterface {
   Log* log;  // null notes nothing
   long items = 0;
   Ending ending = Ending::kShutdown;
-  bool rawProgress = false;  // items reported through Report with kPartway, then disarmed
   std::shared_ptr<const ErrorValue> notFound = ErrorValue::Create(
       kNotFound, {BaseMessage("stats.query.unknown", "Unknown query q1.", {"q1"})});
   int requests = 0;
@@ -106,23 +96,15 @@ class Provider : public AsyncServiceInterface {
     const long i = sent_++;
     if (i < items) {
       Note("sent " + std::to_string(i));
-      if (rawProgress) {
-        result.Report(NewItem(i), nullptr, boost::none, kPartway, NextFor(i));
-        return result.Disarm();
-      }
       return result(NewItem(i), NextFor(i));
     }
     Note("ending");
     switch (ending) {
       case Ending::kShutdown:
         return result.shutdown();
-      case Ending::kError:
-        return result.error(notFound);
       case Ending::kNativeError:
         return result.error(
             NativeError{kNotFound, {BaseMessage("stats.query.unknown", "", {"q1"})}});
-      case Ending::kLastItem:
-        return result(NewItem(i));
       case Ending::kItemAndError:
         result.Report(NewItem(i), notFound, boost::none, kCompletion, NextFor(i));
         return result.Disarm();
@@ -203,10 +185,6 @@ class Client {
   std::vector<Report> reports;
   Continuation pending;
   long received = 0;
-  // The first item and every 1000th after it are watched; `peakWatched` is the most of them
-  // alive when a watched item arrives, itself included.
-  std::vector<std::weak_ptr<const Result>> watched;
-  int peakWatched = 0;
   Census callbacks;
 
  private:
@@ -215,12 +193,6 @@ class Client {
     Note(report.error  ? "received error"
          : report.item ? "received " + std::to_string(report.Index())
                        : "received end");
-    if (report.item && report.Index() % 1000 == 0) {
-      watched.push_back(*report.item);
-      int alive = 0;
-      for (const auto& w : watched) alive += !w.expired();
-      peakWatched = std::max(peakWatched, alive);
-    }
     if (keepReports) reports.push_back(std::move(report));
     pending = std::move(next);
     if (pullAtOnce && pending) Ask();
@@ -292,8 +264,6 @@ TEST_F(AttachStream, AStopOrADroppedContinuationReachesTheProviderOnce) {
 
 TEST_F(AttachStream, EveryEndingReachesTheClientAsOneFinalReport) {
   const std::pair<Ending, std::function<void(const Report&)>> endings[] = {
-      {Ending::kLastItem, [](const Report& r) { EXPECT_TRUE(r.IsEnd()); }},
-      {Ending::kError, [&](const Report& r) { EXPECT_EQ(r.error, provider->notFound); }},
       {Ending::kNativeError,
        [](const Report& r) {
          ASSERT_TRUE(r.error);
@@ -318,9 +288,7 @@ TEST_F(AttachStream, EveryEndingReachesTheClientAsOneFinalReport) {
     transport->Publish(AsyncServiceBinder::BindImplementation(provider));
     client.reports.clear();
     Start();
-    // The last item's continuation asks once more and receives the end.
-    if (ending == Ending::kLastItem) client.Ask();
-    ASSERT_EQ(client.reports.size(), ending == Ending::kLastItem ? 2u : 1u);
+    ASSERT_EQ(client.reports.size(), 1u);
     EXPECT_FALSE(client.reports.back().continued);
     EXPECT_EQ(client.reports.back().progress, kCompletion);
     expect(client.reports.back());
@@ -332,17 +300,6 @@ TEST_F(AttachStream, EveryEndingReachesTheClientAsOneFinalReport) {
   client.reports.clear();
   Start();
   EXPECT_TRUE(client.reports.empty());
-}
-
-TEST_F(AttachStream, TheClientSeesTheCompletionProgressWhateverTheProviderReports) {
-  provider->items = 2;
-  provider->rawProgress = true;
-  Start();
-  client.Ask();
-  client.Ask();
-  ASSERT_EQ(client.reports.size(), 3u);
-  EXPECT_TRUE(client.reports[0].IsItem(0) && client.reports[1].IsItem(1) &&
-              client.reports[2].IsEnd());
 }
 
 TEST_F(AttachStream, NullSpecIsRefusedBeforeAttachReturnsAndTheCallersResultIsLeftArmedOtherwise) {
@@ -376,7 +333,6 @@ TEST_F(AttachStream, ItemsPulledFromInsideTheCallbackRunInConstantStackAndDoNotA
   EXPECT_LE(provider->itemCensus.peak, 2);
   EXPECT_LE(provider->continuationCensus.peak, 3);
   EXPECT_LE(client.callbacks.peak, 4);
-  EXPECT_EQ(client.peakWatched, 1);
   EXPECT_EQ(provider->itemCensus.live + provider->continuationCensus.live, 0);
 }
 
