@@ -126,26 +126,26 @@ TEST_F(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors)
   const struct {
     std::shared_ptr<const ErrorValue> error;
     const char* name;
-    Jorv::Testing::ExpectedMessage message;
+    std::string message;
   } rows[] = {
-      {get.Error(), kNotFound, {MessageIds::kQueryNotFound, {unknown}}},
-      {execute.Error(), kNotFound, {MessageIds::kQueryNotFound, {unknown}}},
-      {remove.Error(), kNotFound, {MessageIds::kQueryNotFound, {unknown}}},
-      {streamUpdate.Error(), kNotFound, {MessageIds::kQueryNotFound, {unknown}}},
-      {streamDelete.Error(), kNotFound, {MessageIds::kStreamNotFound, {plain}}},
-      {streamGet.Error(), kNotFound, {MessageIds::kStreamNotFound, {plain}}},
-      {CreateStream(unknown, 100), kNotFound, {MessageIds::kQueryNotFound, {unknown}}},
-      {CreateStream(streamed, 100),
-       "com.zentak.jorv.std.errors.already_in_desired_state",
-       {MessageIds::kStreamExists, {streamed}}},
-      {CreateStream(plain, 0), kInvalid, {MessageIds::kBadInterval, {"0"}}},
-      {Attach(plain, withoutStream), kNotFound, {MessageIds::kStreamNotFound, {plain}}},
-      {Attach(unknown, ofUnknown), kNotFound, {MessageIds::kQueryNotFound, {unknown}}},
-      {Attach(streamed, fromStart, true),
-       "com.zentak.jorv.std.errors.unsupported",
-       {MessageIds::kNoHistory, {"1970-01-01T00:00:00.000Z"}}},
+      {get.Error(), kNotFound, "stats.demo.query.not.found(" + unknown + ")"},
+      {execute.Error(), kNotFound, "stats.demo.query.not.found(" + unknown + ")"},
+      {remove.Error(), kNotFound, "stats.demo.query.not.found(" + unknown + ")"},
+      {streamUpdate.Error(), kNotFound, "stats.demo.query.not.found(" + unknown + ")"},
+      {streamDelete.Error(), kNotFound, "stats.demo.stream.not.found(" + plain + ")"},
+      {streamGet.Error(), kNotFound, "stats.demo.stream.not.found(" + plain + ")"},
+      {CreateStream(unknown, 100), kNotFound, "stats.demo.query.not.found(" + unknown + ")"},
+      {CreateStream(streamed, 100), "com.zentak.jorv.std.errors.already_in_desired_state",
+       "stats.demo.stream.exists(" + streamed + ")"},
+      {CreateStream(plain, 0), kInvalid, "stats.demo.stream.bad.interval(0)"},
+      {Attach(plain, withoutStream), kNotFound, "stats.demo.stream.not.found(" + plain + ")"},
+      {Attach(unknown, ofUnknown), kNotFound, "stats.demo.query.not.found(" + unknown + ")"},
+      {Attach(streamed, fromStart, true), "com.zentak.jorv.std.errors.unsupported",
+       "stats.demo.stream.no.history(1970-01-01T00:00:00.000Z)"},
   };
-  for (const auto& row : rows) Jorv::Testing::ExpectError(row.error, row.name, {row.message});
+  for (const auto& row : rows) {
+    EXPECT_EQ(Jorv::Testing::Summary(row.error), std::string(row.name) + " " + row.message);
+  }
 }
 
 TEST_F(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilStopped) {

@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <boost/optional/optional_io.hpp>
-
-#include <functional>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "framework/core/optional_ptr.h"
+#include "support/service_client.h"
 
 namespace {
 
@@ -20,91 +19,73 @@ using Jorv::Data::ErrorValue;
 using Jorv::Data::NativeError;
 using StreamResult = Jorv::AsyncStreamResult<int>;
 using Continuation = StreamResult::Continuation;
+using Log = std::vector<std::string>;
 
 constexpr Progress kCompletion{0, 1, 1};
 
-// One report as the callback saw it.
-struct Report {
-  bool longForm = false;
-  boost::optional<int> item;
-  std::shared_ptr<const ErrorValue> error;
-  boost::optional<NativeError> nativeError;
-  Progress progress;
-  Continuation next;
-
-  bool IsEnd() const { return !item && !error && !nativeError && progress == kCompletion && !next; }
-};
-
-// Makes stream results whose callbacks record every report.
+// Stream results whose callbacks note each report as "<form> <item or -> <error> [native <name>]
+// <current progress> [next]" and keep its continuation.
 struct Recorder {
-  StreamResult::ShortForm Short() {
-    return [this](const boost::optional<int>& item, const std::shared_ptr<const ErrorValue>& error,
-                  const Progress& progress, Continuation&& next) {
-      reports.push_back({false, item, error, boost::none, progress, std::move(next)});
-    };
+  StreamResult Short() {
+    return StreamResult([this](const boost::optional<int>& item,
+                               const std::shared_ptr<const ErrorValue>& error,
+                               const Progress& progress, Continuation&& next) {
+      Note("short", item, error, boost::none, progress, std::move(next));
+    });
   }
-  StreamResult::LongForm Long() {
-    return [this](const boost::optional<int>& item, const std::shared_ptr<const ErrorValue>& error,
-                  const boost::optional<NativeError>& nativeError, const Progress& progress,
-                  Continuation&& next) {
-      reports.push_back({true, item, error, nativeError, progress, std::move(next)});
-    };
+  StreamResult Long() {
+    return StreamResult::FromLongForm([this](const boost::optional<int>& item,
+                                             const std::shared_ptr<const ErrorValue>& error,
+                                             const boost::optional<NativeError>& native,
+                                             const Progress& progress, Continuation&& next) {
+      Note("long", item, error, native, progress, std::move(next));
+    });
   }
-  StreamResult ShortResult() { return StreamResult(Short()); }
-  StreamResult LongResult() { return StreamResult::FromLongForm(Long()); }
-  std::vector<Report> reports;
+  void Note(const char* form, const boost::optional<int>& item,
+            const std::shared_ptr<const ErrorValue>& error,
+            const boost::optional<NativeError>& native, const Progress& progress,
+            Continuation&& next) {
+    log.push_back(std::string(form) + " " + (item ? std::to_string(*item) : "-") + " " +
+                  Jorv::Testing::Summary(error) + (native ? " native " + native->name : "") +
+                  (progress == kCompletion ? "" : " partway") + (next ? " next" : ""));
+    continuations.push_back(std::move(next));
+  }
+  Log log;
+  std::vector<Continuation> continuations;
 };
 
 TEST(AsyncStreamResult, EachReportReachesTheShortFormWhenSetElseTheLongForm) {
-  Recorder recorder;
-  const auto error = ErrorValue::GetInstance("com.zentak.jorv.std.errors.not_found");
-  StreamResult(StreamResult::ResultCb(recorder.Short(), recorder.Long())).shutdown();
-  recorder.LongResult().shutdown();
-  recorder.ShortResult().error(error);
-  recorder.LongResult().error(NativeError{"com.zentak.jorv.std.errors.canceled", {}});
+  Recorder r;
+  StreamResult(
+      StreamResult::ResultCb(r.Short().GetCallbacks().shortForm, r.Long().GetCallbacks().longForm))
+      .shutdown();
+  r.Long().shutdown();
+  r.Short().error(ErrorValue::GetInstance("e"));
+  r.Long().error(NativeError{"n", {}});
   int asked = 0;
-  recorder.LongResult()(3, [&asked](OptionalPtr<StreamResult> next) { asked += next ? 10 : 1; });
-  recorder.LongResult().Report(4, error, NativeError{"n", {}}, Progress{0, 3, 7}, nullptr);
-
-  const auto& r = recorder.reports;
-  ASSERT_EQ(r.size(), 6u);
-  EXPECT_TRUE(!r[0].longForm && r[0].IsEnd());
-  EXPECT_TRUE(r[1].longForm && r[1].IsEnd());
-  EXPECT_TRUE(!r[2].item && r[2].error == error && r[2].progress == kCompletion && !r[2].next);
-  ASSERT_TRUE(r[3].nativeError);
-  EXPECT_EQ(r[3].nativeError->name, "com.zentak.jorv.std.errors.canceled");
-  EXPECT_FALSE(r[3].next);
-  EXPECT_TRUE(r[4].item == 3 && !r[4].error && r[4].progress == kCompletion);
-  ASSERT_TRUE(r[4].next);
-  r[4].next(OptionalPtr<StreamResult>());
-  r[4].next(MakeOptionalPtr<StreamResult>());
+  r.Long()(3, [&asked](OptionalPtr<StreamResult> next) { asked += next ? 10 : 1; });
+  r.Long().Report(4, nullptr, NativeError{"n", {}}, Progress{0, 3, 7}, nullptr);
+  EXPECT_EQ(r.log, (Log{"short - none", "long - none", "short - e", "long - none native n",
+                        "long 3 none next", "long 4 none native n partway"}));
+  r.continuations[4](OptionalPtr<StreamResult>());
+  r.continuations[4](MakeOptionalPtr<StreamResult>());
   EXPECT_EQ(asked, 11);
-  // The raw report passes its arguments unchanged.
-  EXPECT_TRUE(r[5].item == 4 && r[5].error == error && r[5].nativeError &&
-              r[5].progress == (Progress{0, 3, 7}));
 }
 
-TEST(AsyncStreamResult, LastItemsContinuationShutsDownTheStreamResultHandedToIt) {
-  Recorder provider;
-  Recorder consumer;
-  provider.ShortResult()(7);
-  ASSERT_EQ(provider.reports.size(), 1u);
-  const Report& last = provider.reports[0];
-  EXPECT_TRUE(last.item == 7 && last.progress == kCompletion);
-  ASSERT_TRUE(last.next);
-  const auto next = MakeOptionalPtr<StreamResult>(consumer.ShortResult());
+TEST(AsyncStreamResult, TheLastItemsContinuationShutsDownTheStreamResultHandedToIt) {
+  Recorder r;
+  r.Short()(7);
+  const auto next = MakeOptionalPtr<StreamResult>(r.Long());
   EXPECT_EQ(next.use_count(), 1);
-  last.next(next);
-  last.next(OptionalPtr<StreamResult>());
-  ASSERT_EQ(consumer.reports.size(), 1u);
-  EXPECT_TRUE(consumer.reports[0].IsEnd());
-  // shutdown() leaves the result armed; so do throwing callbacks; copies are independent.
+  r.continuations[0](next);
+  r.continuations[0](OptionalPtr<StreamResult>());
+  // shutdown() leaves a result armed, and so does a throwing callback; copies are independent.
   next->shutdown();
   const StreamResult copy = *next;
   copy(1);
   (*next)(2);
-  EXPECT_EQ(consumer.reports.size(), 4u);
-
+  EXPECT_EQ(r.log, (Log{"short 7 none next", "long - none", "long - none", "long 1 none next",
+                        "long 2 none next"}));
   int calls = 0;
   const StreamResult throwing([&calls](const boost::optional<int>&,
                                        const std::shared_ptr<const ErrorValue>&, const Progress&,
@@ -114,37 +95,27 @@ TEST(AsyncStreamResult, LastItemsContinuationShutsDownTheStreamResultHandedToIt)
   EXPECT_THROW(throwing(1), std::runtime_error);
   throwing(2);
   EXPECT_EQ(calls, 2);
-  const StreamResult empty;
-  EXPECT_THROW(empty.shutdown(), std::bad_function_call);
-  EXPECT_THROW(empty(1, [](OptionalPtr<StreamResult>) {}), std::bad_function_call);
-}
-
-TEST(AsyncStreamResult, DisarmingDestroysTheCallbacksItReplaces) {
-  auto held = std::make_shared<int>(0);
-  const std::weak_ptr<int> watch = held;
-  StreamResult result(StreamResult::ResultCb(
-      [held](const boost::optional<int>&, const std::shared_ptr<const ErrorValue>&, const Progress&,
-             Continuation&&) {},
-      nullptr));
-  held.reset();
-  ASSERT_FALSE(watch.expired());
-  result(1);
-  EXPECT_TRUE(watch.expired());
+  EXPECT_THROW(StreamResult().shutdown(), std::bad_function_call);
 }
 
 TEST(AsyncStreamResultDeathTest, ReportingThroughADisarmedResultEndsTheProcess) {
   testing::FLAGS_gtest_death_test_style = "threadsafe";
-  Recorder recorder;
-  const StreamResult afterItem = recorder.ShortResult();
+  Recorder r;
+  auto held = std::make_shared<int>(0);
+  const std::weak_ptr<int> watch = held;
+  const StreamResult afterItem([held](const boost::optional<int>&,
+                                      const std::shared_ptr<const ErrorValue>&, const Progress&,
+                                      Continuation&&) {});
+  held.reset();
   afterItem(1);
+  EXPECT_TRUE(watch.expired()) << "disarming destroys the callbacks it replaces";
   EXPECT_DEATH(afterItem.shutdown(), "");
-  const StreamResult afterError = recorder.LongResult();
+  const StreamResult afterError = r.Long();
   afterError.error(ErrorValue::GetInstance("e"));
   EXPECT_DEATH(afterError(2), "");
-  const StreamResult afterContinuedItem = recorder.ShortResult();
+  const StreamResult afterContinuedItem = r.Short();
   afterContinuedItem(3, [](OptionalPtr<StreamResult>) {});
   EXPECT_DEATH(afterContinuedItem.error(ErrorValue::GetInstance("e")), "");
-  EXPECT_EQ(recorder.reports.size(), 3u);
 }
 
 }  // namespace

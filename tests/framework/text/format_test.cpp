@@ -17,12 +17,10 @@ const std::error_code kTooManySpecifiers(3, GetFormatCategory());
 
 TEST(FormatCategory, NameAndMessages) {
   const std::error_category& category = GetFormatCategory();
-  EXPECT_EQ(&category, &GetFormatCategory());
   EXPECT_STREQ(category.name(), "JORV Format Error");
-  EXPECT_EQ(category.message(1), "Named argument not found.");
-  EXPECT_EQ(category.message(2), "Empty Named specifier found.");
-  EXPECT_EQ(category.message(3), "More specifiers than expected.");
-  for (int other : {0, 4, -1}) EXPECT_EQ(category.message(other), "format error");
+  EXPECT_EQ(kTooManySpecifiers.message(), "More specifiers than expected.");
+  EXPECT_EQ(category.message(1) + category.message(2) + category.message(4),
+            "Named argument not found.Empty Named specifier found.format error");
 }
 
 // Each row: a template, its arguments, the text it gives, and whether a placeholder asked for
@@ -37,25 +35,18 @@ TEST(FormatTemplate, Table) {
   } rows[] = {
       {"The field {1} is unset.", o, "The field Opaque is unset.", false},
       {"<{1:s}>|<{1:}>|<{:}>", {"a", "b", "c"}, "<a>|<a>|<c>", false},
-      {"{1} and {1}", o, "Opaque and Opaque", false},
-      {"", o, "", false},
       // The counter advances after every inserted argument, numbered or not.
-      {"{2}-{1}", ab, "B-A", false},
       {"{}{}", ab, "AB", false},
-      {"{2}{}", ab, "BB", false},
       {"{1}{1}{}", {"A", "B", "C"}, "AAC", false},
       {"a {} b {} c", x, "a X b ", true},
-      {"before {2} after {1}", x, "before ", true},
       {"nothing to fill {}", {}, "nothing to fill ", true},
       // Doubled braces are literal braces.
-      {"{{1}}", o, "{1}", false},
       {"a{{b}}c{}", o, "a{b}cOpaque", false},
       {"{{{1}}}", o, "{Opaque}", false},
       // An unclosed '{', and a lone '}', take the rest of the text as their body; after a lone
       // '}' only the brace itself is consumed.
       {"ends with {", o, "ends with Opaque", false},
       {"[{1:-8", o, "[Opaque  ", false},
-      {"[{1 and more text", o, "[Opaque", false},
       {"{1} then {", x, "X then ", true},
       {"a}1b", o, "aOpaque1b", false},
       {"}", o, "Opaque", false},
@@ -63,15 +54,12 @@ TEST(FormatTemplate, Table) {
       {"{}}", x, "X", true},
       // The index is read as strtoull reads it, from at most 20 characters.
       {"{ 4}{\t\n4}{+4}{4x}", {"A", "B", "C", "D", "E"}, "DDDD", false},
-      {"{2}{x}", ab, "BB", false},
       {"{-0}{+}{ }", {"A", "B", "C"}, "ABC", false},
       {"{1\0002}"s, ab, "A", false},
       {"{00000000000000000002}", ab, "B", false},
       {"{}{000000000000000000001}", ab, "AB", false},
       {"<{-1}>", ab, "<", true},
-      {"<{18446744073709551615}>", ab, "<", true},
       {"<{18446744073709551616}>", ab, "<", true},
-      {"<{99999999999999999999999", ab, "<", true},
       {"a\0{}\0b"s, o, "a\0Opaque\0b"s, false},
       // printf flags, width and precision.
       {"[{1:-8}][{1:8}][{1:.3}][{1:-6.2}]", o, "[Opaque  ][  Opaque][Opa][Op    ]", false},
@@ -87,7 +75,6 @@ TEST(FormatTemplate, Table) {
        {"-"},
        "[------------]",
        false},
-      {"[{1:-8\0}][{1:\0}]"s, o, "[Opaque][Opaque]", false},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);

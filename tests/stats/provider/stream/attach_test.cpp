@@ -275,9 +275,9 @@ TEST_F(AttachStream, EveryEndingReachesTheClientAsOneFinalReport) {
        [&](const Report& r) { EXPECT_TRUE(!r.item && r.error == provider->notFound); }},
       {Ending::kNullItem,
        [](const Report& r) {
-         Jorv::Testing::ExpectError(
-             r.error, "com.zentak.jorv.std.errors.internal_server_error",
-             {{"jorv.data.unset.non.optional.field", {"com.zentak.stats.provider.result"}}});
+         EXPECT_EQ(Jorv::Testing::Summary(r.error),
+                   "com.zentak.jorv.std.errors.internal_server_error "
+                   "jorv.data.unset.non.optional.field(com.zentak.stats.provider.result)");
        }},
       {Ending::kNotice, [](const Report& r) { EXPECT_TRUE(r.IsEnd()); }},
   };
@@ -306,9 +306,9 @@ TEST_F(AttachStream, NullSpecIsRefusedBeforeAttachReturnsAndTheCallersResultIsLe
   const StreamResult refused = client.Receiver();
   stub.Attach("q1", nullptr, nullptr, refused);
   ASSERT_EQ(client.reports.size(), 1u);
-  Jorv::Testing::ExpectError(
-      client.reports[0].error, "com.zentak.jorv.std.errors.invalid_argument",
-      {{"jorv.data.unset.non.optional.field", {"com.zentak.stats.provider.stream.attach_spec"}}});
+  EXPECT_EQ(Jorv::Testing::Summary(client.reports[0].error),
+            "com.zentak.jorv.std.errors.invalid_argument "
+            "jorv.data.unset.non.optional.field(com.zentak.stats.provider.stream.attach_spec)");
   EXPECT_EQ(log, Log{"received error"}) << "the provider was reached";
   EXPECT_EQ(client.callbacks.live, 0) << "the refused result still holds its callback";
 
@@ -368,9 +368,9 @@ TEST_F(AttachResultWrapper, EachDeliveryBecomesOneReport) {
   EXPECT_TRUE(client.reports[0].IsEnd() && client.reports[1].IsEnd());
   EXPECT_TRUE(!client.reports[2].item && client.reports[2].error == error &&
               !client.reports[2].continued);
-  Jorv::Testing::ExpectError(
-      client.reports[3].error, "invalid_argument",
-      {{"jorv.data.missing.field", {"timestamp", "com.zentak.stats.provider.result"}}});
+  EXPECT_EQ(
+      Jorv::Testing::Summary(client.reports[3].error),
+      "invalid_argument jorv.data.missing.field(timestamp, com.zentak.stats.provider.result)");
   EXPECT_EQ(requests + stops, 0);
   // An item without the framework's continuation is the last: asking for more gives the end.
   EXPECT_TRUE(client.reports[4].IsItem(42));
