@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "framework/core/in_process_transport.h"
-#include "framework/provider/async_api_method_filter.h"
 #include "framework/stub/async_stream_method_invoker.h"
 #include "support/service_client.h"
 #include "support/small_stack.h"
@@ -363,7 +362,10 @@ TEST_F(AttachResultWrapper, EachDeliveryBecomesOneReport) {
   NewWrapper()(
       MethodResult::Create(Jorv::Testing::Edited(ResultValue(), {{"timestamp", nullptr}}), nullptr),
       kCompletion, Counting());
-  NewWrapper()(MethodResult::Create(ResultValue(), nullptr), kCompletion, nullptr);
+  Wrapper wrapper = NewWrapper();
+  wrapper(MethodResult::Create(ResultValue(), nullptr), kPartway, Counting());
+  // A second delivery to the same wrapper reaches nobody.
+  wrapper(MethodResult::Create(nullptr, error), kCompletion, Counting());
   ASSERT_EQ(client.reports.size(), 5u);
   EXPECT_TRUE(client.reports[0].IsEnd() && client.reports[1].IsEnd());
   EXPECT_TRUE(!client.reports[2].item && client.reports[2].error == error &&
@@ -371,44 +373,19 @@ TEST_F(AttachResultWrapper, EachDeliveryBecomesOneReport) {
   EXPECT_EQ(
       Jorv::Testing::Summary(client.reports[3].error),
       "invalid_argument jorv.data.missing.field(timestamp, com.zentak.stats.provider.result)");
-  EXPECT_EQ(requests + stops, 0);
-  // An item without the framework's continuation is the last: asking for more gives the end.
   EXPECT_TRUE(client.reports[4].IsItem(42));
-  client.Ask();
-  EXPECT_TRUE(client.reports.back().IsEnd());
-}
-
-TEST_F(AttachResultWrapper, TheItemsContinuationHandsRequestsAndStopsToTheFramework) {
-  Wrapper wrapper = NewWrapper();
-  wrapper(MethodResult::Create(ResultValue(), nullptr), kPartway, Counting());
-  // A second delivery to the same wrapper reaches nobody.
-  wrapper(MethodResult::Create(nullptr, ErrorValue::GetInstance(kNotFound)), kCompletion,
-          Counting());
-  ASSERT_EQ(client.reports.size(), 1u);
-  EXPECT_TRUE(client.reports[0].IsItem(42));
+  EXPECT_EQ(requests + stops, 0);
+  // The item's continuation hands requests and stops to the framework; an item that came
+  // without one is the last: asking for more gives the end.
   Continuation next = std::exchange(client.pending, nullptr);
   next(MakeOptionalPtr<StreamResult>(client.Receiver()));
   next(OptionalPtr<StreamResult>());
   EXPECT_EQ(requests, 1);
   EXPECT_EQ(stops, 1);
-  EXPECT_EQ(client.reports.size(), 1u);
-}
-
-TEST(AttachResultFilter, TheNextStreamResultIsMadeDirectlyFromAFilter) {
-  int outputs = 0;
-  const Jorv::Provider::AsyncApiMethod::ResultCb callback(
-      [&](const boost::optional<Jorv::Data::DataValuePtr>& output,
-          const std::shared_ptr<const ErrorValue>& error, const Progress& progress,
-          Jorv::Provider::AsyncApiMethod::ResultCb::Continuation&& next) {
-        outputs += output && *output && !error && progress == kCompletion && next;
-      });
-  const OptionalPtr<StreamResult> next =
-      MakeOptionalPtr<StreamResult>(Jorv::Provider::AsyncApiMethodResultFilter<Item>(
-          callback, std::make_shared<Jorv::Core::AsyncActivation>()));
-  ASSERT_TRUE(next);
-  EXPECT_FALSE(next->GetCallbacks().shortForm);
-  (*next)(std::make_shared<const Result>(), [](OptionalPtr<StreamResult>) {});
-  EXPECT_EQ(outputs, 1);
+  NewWrapper()(MethodResult::Create(ResultValue(), nullptr), kCompletion, nullptr);
+  EXPECT_TRUE(client.reports.back().IsItem(42));
+  client.Ask();
+  EXPECT_TRUE(client.reports.back().IsEnd());
 }
 
 }  // namespace
