@@ -14,7 +14,7 @@ WERROR     := $(if $(CI),ON,OFF)
 # The sanitizer builds compile the sources again; ccache, where installed, keeps that cheap.
 LAUNCHER   := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all deps build demo test bench check check-asan check-tsan fuzz format clean
+.PHONY: all deps build demo test bench check check-asan check-tsan fuzz mutants format clean
 
 all: build
 
@@ -65,8 +65,14 @@ fuzz:
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# Each planted fault of scripts/mutants/ on its own, against the whole suite, in build-mutants/
+# (slow: one incremental build and one suite run per fault). MUTANTS="name-pattern ..." selects.
+MUTANTS ?=
+mutants: deps
+	@scripts/mutants.sh $(MUTANTS)
+
 format:
 	@git ls-files '*.h' '*.cpp' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	@rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) build-mutants

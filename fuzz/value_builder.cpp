@@ -1,6 +1,5 @@
 #include "fuzz/value_builder.h"
 
-#include <cinttypes>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -8,6 +7,7 @@
 #include <list>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 
@@ -40,7 +40,7 @@ bool KeepsUnknownFields(const Data::StructDefinition& definition) {
   return definition.GetName() != Std::kOperationInputName;
 }
 
-std::string Format(const char* format, double value) {
+std::string Printed(const char* format, double value) {
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, format, value);
   return buffer;
@@ -51,6 +51,8 @@ std::string Padded(unsigned value, int width) {
   std::snprintf(buffer, sizeof buffer, "%0*u", width, value);
   return buffer;
 }
+
+DataValuePtr Text(std::string text) { return Data::StringValue::GetInstance(std::move(text)); }
 
 }  // namespace
 
@@ -79,10 +81,6 @@ void ValueBuilder::Step(const Work& work) {
     if (work.definition->GetType() != DefinitionType::OPAQUE) NotCanonical();
     return Arbitrary(work);
   }
-  Steered(work);
-}
-
-void ValueBuilder::Steered(const Work& work) {
   const DataDefinition& definition = *work.definition;
   switch (definition.GetType()) {
     case DefinitionType::VOID:
@@ -96,7 +94,7 @@ void ValueBuilder::Steered(const Work& work) {
       *work.slot = Data::BooleanValue::GetInstance(source_.OneIn(2));
       return;
     case DefinitionType::STRING:
-      return Text(work);
+      return String(work);
     case DefinitionType::DATE_TIME:
       return DateTime(work);
     case DefinitionType::BLOB: {
@@ -116,42 +114,36 @@ void ValueBuilder::Steered(const Work& work) {
       return Optional(work, static_cast<const Data::OptionalDefinition&>(definition));
     case DefinitionType::STRUCTURE:
       return Structure(work, static_cast<const Data::StructDefinition&>(definition));
-    case DefinitionType::STRUCT_REF: {
-      const auto target = static_cast<const Data::StructRefDefinition&>(definition).GetTarget();
-      if (target) return Structure(work, *target);
-      NotCanonical();
-      return Arbitrary(work);
-    }
+    case DefinitionType::STRUCT_REF:
+      if (const auto target =
+              static_cast<const Data::StructRefDefinition&>(definition).GetTarget()) {
+        return Structure(work, *target);
+      }
+      break;
   }
+  NotCanonical();
   Arbitrary(work);
 }
 
 void ValueBuilder::Structure(const Work& work, const Data::StructDefinition& definition) {
   const bool deep = work.depth > options_.maxDepth;
+  const std::size_t form = deep ? 0 : source_.Below(32);
+  // Mostly a structure of the definition's name; now and then a dynamic structure, an error
+  // value, a structure of another name, the empty text or another text.
+  if (form >= 27) NotCanonical();
+  if (form >= 30) {
+    *work.slot = Text(form == 30 ? "" : AnyText());
+    return;
+  }
   std::shared_ptr<Data::CompoundValue> compound;
-  switch (deep ? 0 : source_.Below(32)) {
-    case 27:
-      NotCanonical();
-      compound = Data::StructValue::GetDynamicInstance(definition.GetName());
-      break;
-    case 28:
-      NotCanonical();
-      compound = std::make_shared<Data::ErrorValue>(definition.GetName());
-      break;
-    case 29:
-      NotCanonical();
-      compound = Data::StructValue::GetInstance(source_.OneIn(2) ? Word() : AnyText());
-      break;
-    case 30:
-      NotCanonical();
-      *work.slot = Data::StringValue::GetInstance("");
-      return;
-    case 31:
-      NotCanonical();
-      *work.slot = Data::StringValue::GetInstance(AnyText());
-      return;
-    default:
-      compound = Data::StructValue::GetInstance(definition.GetName());
+  if (form == 27) {
+    compound = Data::StructValue::GetDynamicInstance(definition.GetName());
+  } else if (form == 28) {
+    compound = std::make_shared<Data::ErrorValue>(definition.GetName());
+  } else if (form == 29) {
+    compound = Data::StructValue::GetInstance(source_.OneIn(2) ? Word() : AnyText());
+  } else {
+    compound = Data::StructValue::GetInstance(definition.GetName());
   }
   *work.slot = compound;
   const auto& declared = definition.GetFields();
@@ -174,52 +166,42 @@ void ValueBuilder::Structure(const Work& work, const Data::StructDefinition& def
 void ValueBuilder::List(const Work& work, const Data::ListDefinition& definition) {
   if (IsMap(definition)) return Map(work);
   const bool deep = work.depth > options_.maxDepth;
-  int kind = 1;
-  switch (deep ? 0 : source_.Below(16)) {
-    case 12:
-      NotCanonical();
-      kind = static_cast<int>(source_.Below(5));
-      if (kind == 1) kind = 3;
-      break;
-    case 13:
-      NotCanonical();
-      *work.slot = Data::StringValue::GetInstance("");
-      return;
-    case 14:
-      // One bare element where the list belongs: a one-element list when it is a text.
-      NotCanonical();
-      return Push(definition.GetElement().get(), work.slot, work.depth + 1);
-    case 15:
-      NotCanonical();
-      return Arbitrary(work);
-    default:
-      break;
+  const std::size_t form = deep ? 0 : source_.Below(16);
+  // Mostly a list of kind 1; now and then another kind, the empty text, one bare element (a
+  // one-element list when it is a text) or a value of any kind.
+  if (form >= 12) NotCanonical();
+  if (form == 13) {
+    *work.slot = Text("");
+    return;
   }
-  auto list = Data::ListValue::GetInstance(kind);
+  if (form == 14) return Push(definition.GetElement().get(), work.slot, work.depth + 1);
+  if (form == 15) return Arbitrary(work);
+  int kind = 1;
+  if (form == 12) kind = static_cast<int>(source_.Below(5));
+  auto list = Data::ListValue::GetInstance(kind == 1 && form == 12 ? 3 : kind);
   *work.slot = list;
   std::size_t count = deep ? 0 : source_.Below(4);
   if (count == 3 && source_.OneIn(3)) count = source_.Below(40);
-  for (; count > 0; --count)
+  for (; count > 0; --count) {
     Push(definition.GetElement().get(), list->AppendSlot(), work.depth + 1);
+  }
 }
 
 void ValueBuilder::Map(const Work& work) {
   const bool deep = work.depth > options_.maxDepth;
   const std::size_t form = deep ? 0 : source_.Below(16);
+  // Mostly the writer's encoding: entries of unique keys in ascending order in a list of kind 3.
+  // Now and then a list of kind 1, a repeated key, a text, a value of any kind, or the entries
+  // as the fields of one structure.
+  if (form >= 11) NotCanonical();
   if (form == 13) {
-    NotCanonical();
-    *work.slot = Data::StringValue::GetInstance(source_.OneIn(2) ? "" : AnyText());
+    *work.slot = Text(source_.OneIn(2) ? "" : AnyText());
     return;
   }
-  if (form == 14) {
-    NotCanonical();
-    return Arbitrary(work);
-  }
+  if (form == 14) return Arbitrary(work);
   std::size_t count = deep ? 0 : source_.Below(4);
   if (count == 3 && source_.OneIn(3)) count = source_.Below(24);
   if (form == 15) {
-    // The entries as the fields of one structure.
-    NotCanonical();
     auto structure = source_.OneIn(2) ? Data::StructValue::GetDynamicInstance(Word())
                                       : Data::StructValue::GetInstance(Word());
     *work.slot = structure;
@@ -228,210 +210,144 @@ void ValueBuilder::Map(const Work& work) {
       if (source_.OneIn(12)) {
         Push(nullptr, slot, work.depth + 1);
       } else {
-        *slot = Data::StringValue::GetInstance(AnyText());
+        *slot = Text(AnyText());
       }
     }
     return;
   }
-  // A list of "map-entry" structures; the writer's encoding has kind 3 and unique keys in
-  // ascending order.
   std::list<std::string> keys;
   for (; count > 0; --count) keys.push_back(AnyText());
   if (form == 12) {
-    NotCanonical();
     if (!keys.empty() && source_.OneIn(2)) keys.push_back(keys.front());
   } else {
     keys.sort();
     keys.unique();
   }
   auto list = Data::ListValue::GetInstance(form == 11 ? 1 : 3);
-  if (form == 11) NotCanonical();
   *work.slot = list;
   for (const std::string& key : keys) {
     DataValuePtr* slot = list->AppendSlot();
     if (!deep && source_.OneIn(16)) {
-      // A malformed entry: another value, another name, a missing or extra part, or a value
-      // that is not a text.
+      // A malformed entry: a value of any kind, or an entry of another name, without one of its
+      // parts, with an extra part, or with a part that is not a text.
       NotCanonical();
-      switch (source_.Below(5)) {
-        case 0:
-          Push(nullptr, slot, work.depth + 1);
-          continue;
-        case 1: {
-          auto entry = Data::StructValue::GetInstance(Word());
-          entry->SetField("key", Data::StringValue::GetInstance(key));
-          entry->SetField("value", Data::StringValue::GetInstance(AnyText()));
-          *slot = entry;
-          continue;
-        }
-        case 2: {
-          auto entry = Data::StructValue::GetInstance(kMapEntryName);
-          entry->SetField(source_.OneIn(2) ? "key" : "value", Data::StringValue::GetInstance(key));
-          *slot = entry;
-          continue;
-        }
-        case 3: {
-          auto entry = Data::StructValue::GetInstance(kMapEntryName);
-          entry->SetField("key", Data::StringValue::GetInstance(key));
-          entry->SetField("value", Data::StringValue::GetInstance(AnyText()));
-          Push(nullptr, entry->CreateSlot(AnyText()), work.depth + 1);
-          *slot = entry;
-          continue;
-        }
-        default: {
-          // One part an arbitrary value, the other a text.
-          auto entry = Data::StructValue::GetInstance(kMapEntryName);
-          const bool arbitraryKey = source_.OneIn(2);
-          entry->SetField(arbitraryKey ? "value" : "key", Data::StringValue::GetInstance(key));
-          Push(nullptr, entry->CreateSlot(arbitraryKey ? "key" : "value"), work.depth + 1);
-          *slot = entry;
-          continue;
-        }
+      const std::size_t malformed = source_.Below(4);
+      if (malformed == 0) {
+        Push(nullptr, slot, work.depth + 1);
+        continue;
       }
+      auto entry = Data::StructValue::GetInstance(malformed == 1 ? Word() : kMapEntryName);
+      *slot = entry;
+      if (malformed == 2) {
+        entry->SetField(source_.OneIn(2) ? "key" : "value", Text(key));
+        continue;
+      }
+      const bool arbitraryKey = malformed == 3 && source_.OneIn(2);
+      entry->SetField(arbitraryKey ? "value" : "key", Text(key));
+      Push(nullptr,
+           entry->CreateSlot(arbitraryKey     ? "key"
+                             : malformed == 3 ? "value"
+                                              : AnyText()),
+           work.depth + 1);
+      if (malformed == 1) entry->SetField("value", Text(AnyText()));
+      continue;
     }
     auto entry = Data::StructValue::GetInstance(kMapEntryName);
-    entry->SetField("key", Data::StringValue::GetInstance(key));
-    entry->SetField("value", Data::StringValue::GetInstance(AnyText()));
+    entry->SetField("key", Text(key));
+    entry->SetField("value", Text(AnyText()));
     *slot = entry;
   }
 }
 
 void ValueBuilder::Optional(const Work& work, const Data::OptionalDefinition& definition) {
-  const bool deep = work.depth > options_.maxDepth;
-  switch (deep ? 0 : source_.Below(8)) {
-    case 0:
-    case 1:
-    case 2:
-      *work.slot = Data::OptionalValue::GetInstance();
-      return;
-    case 6:
-      // The bare element, which the reader takes for a set optional.
-      NotCanonical();
-      return Push(definition.GetElement().get(), work.slot, work.depth + 1);
-    case 7:
-      NotCanonical();
-      *work.slot = Data::StringValue::GetInstance("");
-      return;
-    default: {
-      auto optional = Data::OptionalValue::GetInstance();
-      *work.slot = optional;
-      Push(definition.GetElement().get(), optional->value(nullptr), work.depth + 1);
-    }
+  const std::size_t form = work.depth > options_.maxDepth ? 0 : source_.Below(8);
+  // Unset, set, or now and then the bare element (which reads as a set optional) or the empty
+  // text.
+  if (form < 3) {
+    *work.slot = Data::OptionalValue::GetInstance();
+  } else if (form == 6) {
+    NotCanonical();
+    Push(definition.GetElement().get(), work.slot, work.depth + 1);
+  } else if (form == 7) {
+    NotCanonical();
+    *work.slot = Text("");
+  } else {
+    auto optional = Data::OptionalValue::GetInstance();
+    *work.slot = optional;
+    Push(definition.GetElement().get(), optional->value(nullptr), work.depth + 1);
   }
 }
 
 void ValueBuilder::Integer(const Work& work) {
-  long long value = 0;
-  switch (source_.Below(8)) {
-    case 0:
-    case 1:
-      value = static_cast<signed char>(source_.Byte());
-      break;
-    case 2:
-    case 3:
-      value = static_cast<long long>(source_.Bits(8));
-      break;
-    case 4: {
-      static constexpr long long kEdges[] = {LLONG_MIN, LLONG_MAX, 0, -1, INT_MIN, INT_MAX};
-      value = kEdges[source_.Below(6)];
-      break;
-    }
-    case 5:
-    case 6:
-      NotCanonical();
-      *work.slot = Data::StringValue::GetInstance(NumberText());
-      return;
-    default:
-      NotCanonical();
-      return Arbitrary(work);
+  static constexpr long long kEdges[] = {LLONG_MIN, LLONG_MAX, 0, -1, INT_MIN, INT_MAX};
+  const std::size_t form = source_.Below(8);
+  if (form >= 5) {
+    NotCanonical();
+    if (form == 7) return Arbitrary(work);
+    *work.slot = Text(NumberText());
+    return;
   }
+  const long long value = form < 2   ? static_cast<signed char>(source_.Byte())
+                          : form < 4 ? static_cast<long long>(source_.Bits(8))
+                                     : kEdges[source_.Below(6)];
   *work.slot = Data::IntegerValue::GetInstance(value);
 }
 
 void ValueBuilder::Double(const Work& work) {
-  double value = 0;
-  switch (source_.Below(8)) {
-    case 0:
-      value = static_cast<signed char>(source_.Byte()) / 4.0;
-      break;
-    case 1:
-    case 2:
-    case 3:
-      value = source_.RawDouble();
-      break;
-    case 4: {
-      static constexpr double kEdges[] = {std::numeric_limits<double>::quiet_NaN(),
-                                          -std::numeric_limits<double>::quiet_NaN(),
-                                          std::numeric_limits<double>::infinity(),
-                                          -std::numeric_limits<double>::infinity(),
-                                          -0.0,
-                                          std::numeric_limits<double>::denorm_min(),
-                                          std::numeric_limits<double>::max(),
-                                          std::numeric_limits<double>::lowest()};
-      value = kEdges[source_.Below(8)];
-      break;
-    }
-    case 5:
-    case 6:
-      NotCanonical();
-      *work.slot = Data::StringValue::GetInstance(NumberText());
-      return;
-    default:
-      NotCanonical();
-      return Arbitrary(work);
+  static constexpr double kEdges[] = {std::numeric_limits<double>::quiet_NaN(),
+                                      -std::numeric_limits<double>::quiet_NaN(),
+                                      std::numeric_limits<double>::infinity(),
+                                      -std::numeric_limits<double>::infinity(),
+                                      -0.0,
+                                      std::numeric_limits<double>::denorm_min(),
+                                      std::numeric_limits<double>::max(),
+                                      std::numeric_limits<double>::lowest()};
+  const std::size_t form = source_.Below(8);
+  if (form >= 5) {
+    NotCanonical();
+    if (form == 7) return Arbitrary(work);
+    *work.slot = Text(NumberText());
+    return;
   }
+  const double value = form == 0  ? static_cast<signed char>(source_.Byte()) / 4.0
+                       : form < 4 ? source_.RawDouble()
+                                  : kEdges[source_.Below(8)];
   if (std::isnan(value)) hasNaN_ = true;
   *work.slot = Data::DoubleValue::GetInstance(value);
 }
 
 void ValueBuilder::DateTime(const Work& work) {
+  const std::size_t form = source_.Below(8);
   std::string text;
-  switch (source_.Below(8)) {
-    case 0:
-    case 1:
-    case 2: {
-      const auto span = static_cast<std::uint64_t>(kEndMillis - kFirstMillis);
-      const auto millis = kFirstMillis + static_cast<std::int64_t>(source_.Bits(8) % span);
-      text = Jorv::DateTime::FromMillisSinceEpoch(millis).ToString();
-      break;
-    }
-    case 3:
-      text = Jorv::DateTime::FromMillisSinceEpoch(static_cast<std::int64_t>(source_.Bits(8)))
-                 .ToString();
-      break;
-    case 7:
-      NotCanonical();
-      return Arbitrary(work);
-    default:
-      text = DateTimeText();
+  if (form < 3) {
+    const auto span = static_cast<std::uint64_t>(kEndMillis - kFirstMillis);
+    text = Jorv::DateTime::FromMillisSinceEpoch(kFirstMillis +
+                                                static_cast<std::int64_t>(source_.Bits(8) % span))
+               .ToString();
+  } else if (form == 3) {
+    text =
+        Jorv::DateTime::FromMillisSinceEpoch(static_cast<std::int64_t>(source_.Bits(8))).ToString();
+  } else if (form == 7) {
+    NotCanonical();
+    return Arbitrary(work);
+  } else {
+    text = DateTimeText();
   }
   const auto parsed = Jorv::DateTime::Parse(text);
   if (!parsed || parsed->ToString() != text) NotCanonical();
-  *work.slot = Data::StringValue::GetInstance(text);
+  *work.slot = Text(text);
 }
 
-void ValueBuilder::Text(const Work& work) {
-  std::string text;
-  switch (source_.Below(16)) {
-    case 0:
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-      text = Word();
-      break;
-    case 14:
-      break;  // empty
-    case 15:
-      NotCanonical();
-      return Arbitrary(work);
-    default:
-      text = AnyText();
+void ValueBuilder::String(const Work& work) {
+  const std::size_t form = source_.Below(16);
+  if (form == 15) {
+    NotCanonical();
+    return Arbitrary(work);
   }
+  const std::string text = form < 6 ? Word() : form == 14 ? std::string() : AnyText();
   // An empty text reads as the default of an enumeration, which writes back as its literal.
   if (text.empty()) NotCanonical();
-  *work.slot = Data::StringValue::GetInstance(text);
+  *work.slot = Text(text);
 }
 
 void ValueBuilder::Arbitrary(const Work& work) {
@@ -455,7 +371,7 @@ void ValueBuilder::Arbitrary(const Work& work) {
       return;
     case 4:
     case 5:
-      *work.slot = Data::StringValue::GetInstance(AnyText());
+      *work.slot = Text(AnyText());
       return;
     case 6: {
       const std::string bytes = source_.Bytes(16);
@@ -504,23 +420,22 @@ void ValueBuilder::Arbitrary(const Work& work) {
       *work.slot = list;
       for (std::size_t count = source_.Below(4); count > 0; --count) {
         auto entry = Data::StructValue::GetInstance(kMapEntryName);
-        entry->SetField("key", Data::StringValue::GetInstance(AnyText()));
-        entry->SetField("value", Data::StringValue::GetInstance(AnyText()));
+        entry->SetField("key", Text(AnyText()));
+        entry->SetField("value", Text(AnyText()));
         list->Append(std::move(entry));
       }
       return;
     }
     case 15:
       if (options_.allowNull) {
-        hasNull_ = true;
         work.slot->reset();
-        return;
+      } else {
+        *work.slot = Data::VoidValue::GetInstance();
       }
-      *work.slot = Data::VoidValue::GetInstance();
       return;
     default:
       if (options_.deepChains) return DeepChain(work);
-      *work.slot = Data::StringValue::GetInstance(AnyText());
+      *work.slot = Text(AnyText());
       return;
   }
 }
@@ -532,24 +447,19 @@ void ValueBuilder::DeepChain(const Work& work) {
   const std::size_t shape = source_.Below(4);
   DataValuePtr* slot = work.slot;
   for (std::size_t i = 0; i < length; ++i) {
-    switch (shape == 3 ? i % 3 : shape) {
-      case 0: {
-        auto optional = Data::OptionalValue::GetInstance();
-        *slot = optional;
-        slot = optional->value(nullptr);
-        break;
-      }
-      case 1: {
-        auto list = Data::ListValue::GetInstance(1);
-        *slot = list;
-        slot = list->AppendSlot();
-        break;
-      }
-      default: {
-        auto structure = Data::StructValue::GetInstance("chain");
-        *slot = structure;
-        slot = structure->CreateSlot("next");
-      }
+    const std::size_t kind = shape == 3 ? i % 3 : shape;
+    if (kind == 0) {
+      auto optional = Data::OptionalValue::GetInstance();
+      *slot = optional;
+      slot = optional->value(nullptr);
+    } else if (kind == 1) {
+      auto list = Data::ListValue::GetInstance(1);
+      *slot = list;
+      slot = list->AppendSlot();
+    } else {
+      auto structure = Data::StructValue::GetInstance("chain");
+      *slot = structure;
+      slot = structure->CreateSlot("next");
     }
   }
   Push(nullptr, slot, options_.maxDepth + 1);
@@ -580,45 +490,26 @@ std::string ValueBuilder::AnyText() {
 }
 
 std::string ValueBuilder::NumberText() {
-  static const char* const kSpecial[] = {"nan",
-                                         "-nan",
-                                         "NaN",
-                                         "inf",
-                                         "-inf",
-                                         "infinity",
-                                         "1e999",
-                                         "-1e-999",
-                                         "9223372036854775807",
-                                         "9223372036854775808",
-                                         "-9223372036854775808",
-                                         "-9223372036854775809",
-                                         "+-1",
-                                         "0x",
-                                         "0x1p-1074",
-                                         "-0",
-                                         "00",
-                                         "1_000",
-                                         " 1",
-                                         "1 ",
-                                         "+",
-                                         "-",
-                                         "0x.8p1",
-                                         "1e",
-                                         ".5",
-                                         "5.",
-                                         "+0x1",
-                                         "-0x1.fffffffffffffp1023"};
+  static const std::vector<std::string> kSpecial = [] {
+    std::vector<std::string> texts;
+    std::istringstream in(
+        "nan|-nan|NaN|inf|-inf|infinity|1e999|-1e-999|9223372036854775807|9223372036854775808|"
+        "-9223372036854775808|-9223372036854775809|+-1|0x|0x1p-1074|-0|00|1_000| 1|1 |+|-|"
+        "0x.8p1|1e|.5|5.|+0x1|-0x1.fffffffffffffp1023");
+    for (std::string text; std::getline(in, text, '|');) texts.push_back(text);
+    return texts;
+  }();
   switch (source_.Below(8)) {
     case 0:
       return std::to_string(static_cast<long long>(source_.Bits(8)));
     case 1:
       return "+" + std::to_string(static_cast<signed char>(source_.Byte()));
     case 2:
-      return Format("%a", source_.RawDouble());
+      return Printed("%a", source_.RawDouble());
     case 3:
-      return Format("%.17g", source_.RawDouble());
+      return Printed("%.17g", source_.RawDouble());
     case 4:
-      return kSpecial[source_.Below(sizeof kSpecial / sizeof kSpecial[0])];
+      return kSpecial[source_.Below(kSpecial.size())];
     case 5: {
       static constexpr char kChars[] = "0123456789+-.eEpxX";
       std::string text = source_.Bytes(12);
@@ -644,8 +535,7 @@ std::string ValueBuilder::DateTimeText() {
   std::string text = Padded(year, 4);
   text += "-" + field(13, 1);
   text += "-" + field(32, 1);
-  static constexpr char kSeparators[] = "TTt x";
-  text += kSeparators[source_.Below(5)];
+  text += "TTt x"[source_.Below(5)];
   text += field(25, 0);
   text += ":" + field(60, 0);
   text += ":" + (source_.OneIn(8) ? std::string("60") : field(61, 0));
@@ -655,22 +545,17 @@ std::string ValueBuilder::DateTimeText() {
       text += static_cast<char>('0' + source_.Below(10));
     }
   }
-  switch (source_.Below(6)) {
-    case 0:
-    case 1:
-      text += 'Z';
-      break;
-    case 2:
-      text += 'z';
-      break;
-    case 3:
-    case 4:
-      text += source_.OneIn(2) ? '-' : '+';
-      text += field(25, 0);
-      text += ":" + field(61, 0);
-      break;
-    default:
-      text += source_.Bytes(3);
+  const std::size_t zone = source_.Below(6);
+  if (zone < 2) {
+    text += 'Z';
+  } else if (zone == 2) {
+    text += 'z';
+  } else if (zone < 5) {
+    text += source_.OneIn(2) ? '-' : '+';
+    text += field(25, 0);
+    text += ":" + field(61, 0);
+  } else {
+    text += source_.Bytes(3);
   }
   return text;
 }

@@ -48,8 +48,6 @@ class ValueBuilder {
   bool Canonical() const { return canonical_; }
   // Whether a double that is NaN, or a text that parses as one, was built.
   bool HasNaN() const { return hasNaN_; }
-  // Whether a slot was left null.
-  bool HasNull() const { return hasNull_; }
 
  private:
   struct Work {
@@ -59,7 +57,6 @@ class ValueBuilder {
   };
 
   void Step(const Work& work);
-  void Steered(const Work& work);
   void Arbitrary(const Work& work);
   void Structure(const Work& work, const Data::StructDefinition& definition);
   void List(const Work& work, const Data::ListDefinition& definition);
@@ -68,7 +65,7 @@ class ValueBuilder {
   void Integer(const Work& work);
   void Double(const Work& work);
   void DateTime(const Work& work);
-  void Text(const Work& work);
+  void String(const Work& work);
   void DeepChain(const Work& work);
 
   // Texts of every flavour: raw bytes, words, numbers, date-times.
@@ -88,7 +85,6 @@ class ValueBuilder {
   std::vector<Work> pending_;
   bool canonical_ = true;
   bool hasNaN_ = false;
-  bool hasNull_ = false;
 };
 
 // Appends to `words` the structure and field names found in `definition`, each once.

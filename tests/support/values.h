@@ -1,7 +1,7 @@
 #pragma once
-// Short builders for data values in tests (strings, integers, optionals, lists, structures,
-// map entries, the test Leaf record) and a helper that writes a native object with the
-// native-to-value engine.
+// Test helpers for data values: short builders (strings, numbers, optionals, lists, structures),
+// the three conversion engines called for any native type, definitions printed in one line, and
+// deep comparison with both values printed on failure.
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,12 @@
 #include <utility>
 
 #include "framework/core/compound_value.h"
+#include "framework/core/data_definition.h"
 #include "framework/core/localization.h"
+#include "framework/core/value_ops.h"
+#include "framework/data/native_to_definition.h"
 #include "framework/data/native_to_value.h"
-#include "support/test_records.h"
+#include "framework/data/value_to_native.h"
 
 namespace Jorv {
 namespace Testing {
@@ -39,11 +42,23 @@ inline Data::DataValuePtr Struct(const std::string& name,
   for (auto& f : fields) s->SetField(f.first, f.second);
   return s;
 }
-inline Data::DataValuePtr LeafValue(const std::string& name, long long number) {
-  return Struct(TestRecords::Leaf::kTypeName, {{"name", Str(name)}, {"number", Int(number)}});
-}
 inline Data::DataValuePtr MapEntry(const std::string& k, const std::string& v) {
   return Struct("map-entry", {{"key", Str(k)}, {"value", Str(v)}});
+}
+
+// A copy of the structure `value` (same name, field values shared) with each field of `set`
+// set to its value, or removed when that value is null.
+inline Data::DataValuePtr Edited(const Data::DataValuePtr& value,
+                                 const std::map<std::string, Data::DataValuePtr>& set) {
+  const auto& original = static_cast<const Data::StructValue&>(*value);
+  auto copy = Data::StructValue::GetInstance(original.GetName());
+  for (const auto& field : original.GetFields()) {
+    if (set.count(field.first) == 0) copy->SetField(field.first, field.second);
+  }
+  for (const auto& field : set) {
+    if (field.second) copy->SetField(field.first, field.second);
+  }
+  return copy;
 }
 
 // Writes `native` with the native-to-value engine; returns what Adapt returns.
@@ -62,6 +77,89 @@ Data::DataValuePtr WriteOk(const T& native) {
   EXPECT_TRUE(Write(native, out, messages));
   EXPECT_TRUE(messages.empty());
   return out;
+}
+
+// Reads `value` into `native` with the value-to-native engine; returns what Adapt returns.
+template <class T>
+bool Read(const Data::DataValuePtr& value, T& native, std::list<BaseMessage>& messages) {
+  return Data::ValueToNativeAdapter::Adapt(value, Data::ValueToNativeAdapter::AdaptMethod<T>::Get(),
+                                           &native, messages);
+}
+
+// Reads `value` into a default-constructed T, expecting success without messages.
+template <class T>
+T ReadOk(const Data::DataValuePtr& value) {
+  T native{};
+  std::list<BaseMessage> messages;
+  EXPECT_TRUE(Read(value, native, messages));
+  for (const BaseMessage& m : messages) ADD_FAILURE() << m.id << ": " << m.defaultMessage;
+  return native;
+}
+
+// Reads `value` into a T expecting failure with exactly one message, which it returns.
+template <class T>
+BaseMessage ReadFails(const Data::DataValuePtr& value) {
+  T native{};
+  std::list<BaseMessage> messages;
+  EXPECT_FALSE(Read(value, native, messages));
+  EXPECT_EQ(messages.size(), 1u);
+  return messages.empty() ? BaseMessage() : messages.front();
+}
+
+// The definition of native type T, built afresh.
+template <class T>
+Data::DataDefinitionPtr Define() {
+  Data::DataDefinitionPtr definition;
+  Data::NativeToDefinitionAdapter::Adapt(Data::NativeToDefinitionAdapter::AdaptMethod<T>::Get(),
+                                         &definition, {});
+  return definition;
+}
+
+// A definition in one line: primitives by kind name ("integer", "date-time", ...), lists as
+// list<...>, optionals as optional<...>, structures as name{field: ..., ...} in field order,
+// structure references as ref<name>. Meant for the small definitions of records under test.
+inline std::string DefinitionText(const Data::DataDefinitionPtr& definition) {
+  using Data::DefinitionType;
+  if (!definition) return "null";
+  switch (definition->GetType()) {
+    case DefinitionType::LIST:
+      return "list<" +
+             DefinitionText(static_cast<const Data::ListDefinition&>(*definition).GetElement()) +
+             ">";
+    case DefinitionType::OPTIONAL:
+      return "optional<" +
+             DefinitionText(
+                 static_cast<const Data::OptionalDefinition&>(*definition).GetElement()) +
+             ">";
+    case DefinitionType::STRUCTURE: {
+      const auto& structure = static_cast<const Data::StructDefinition&>(*definition);
+      std::string text = structure.GetName() + "{";
+      const char* separator = "";
+      for (const auto& field : structure.GetFields()) {
+        text += separator + field.first + ": " + DefinitionText(field.second);
+        separator = ", ";
+      }
+      return text + "}";
+    }
+    case DefinitionType::STRUCT_REF:
+      return "ref<" + static_cast<const Data::StructRefDefinition&>(*definition).GetName() + ">";
+    default:
+      return DefinitionType::Name(definition->GetType());
+  }
+}
+
+// Whether two values are deeply equal, printing both when they are not.
+inline ::testing::AssertionResult SameValue(const Data::DataValuePtr& actual,
+                                            const Data::DataValuePtr& expected) {
+  if (Data::Equals(actual, expected)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "\n  actual:   " << Data::ToText(actual) << "\n  expected: " << Data::ToText(expected);
+}
+
+// Whether two natives write equal values: the equality of records, which declare no operator.
+template <class T>
+::testing::AssertionResult WriteSame(const T& actual, const T& expected) {
+  return SameValue(WriteOk(actual), WriteOk(expected));
 }
 
 }  // namespace Testing

@@ -4,10 +4,9 @@
 
 #include <list>
 #include <string>
-#include <vector>
 
 #include "framework/core/standard_names.h"
-#include "framework/text/message_catalog.h"
+#include "support/service_client.h"
 
 namespace Jorv {
 namespace Provider {
@@ -15,32 +14,13 @@ namespace {
 
 using Data::DataDefinitionPtr;
 using Data::DataValue;
-using Data::DataValuePtr;
-using Data::DefinitionType;
 using Data::ErrorValue;
 using Data::StructDefinition;
 
-struct Expected {
-  std::string id;
-  std::list<std::string> args;
-};
-
-// Expects a completed result without output whose error is `name` with exactly `messages`.
-void ExpectError(const std::shared_ptr<const Core::MethodResult>& result, const std::string& name,
-                 const std::vector<Expected>& messages) {
-  ASSERT_TRUE(result);
-  EXPECT_TRUE(result->completed);
-  EXPECT_EQ(result->output, nullptr);
-  ASSERT_TRUE(result->error);
-  EXPECT_EQ(result->error->GetName(), name);
-  const std::list<BaseMessage> got = result->error->GetMessages();
-  ASSERT_EQ(got.size(), messages.size());
-  auto message = got.begin();
-  for (const Expected& expected : messages) {
-    EXPECT_EQ(message->GetId(), expected.id);
-    EXPECT_EQ(message->GetArgs(), expected.args);
-    ++message;
-  }
+// A completed result without output in one line: its error's summary.
+std::string Failure(const std::shared_ptr<const Core::MethodResult>& result) {
+  EXPECT_TRUE(result && result->completed && !result->output);
+  return result ? Testing::Summary(result->error) : "no result";
 }
 
 const DataDefinitionPtr kString = Data::DataDefinition::Create<std::string>();
@@ -59,122 +39,65 @@ std::shared_ptr<const StructDefinition> ErrorDef(const std::string& name,
   return StructDefinition::GetInstance(name, extra);
 }
 
-const auto kInput = StructDefinition::GetInstance("in", {{"n", kInt}});
-
-TEST(ApiMethodHelper, ValidateInputLeavesTheResultAloneWhenTheInputConforms) {
+TEST(ApiMethodHelper, InputsAndOutputsThatDoNotConformAreBlamedOnTheirSide) {
+  const auto input = StructDefinition::GetInstance("in", {{"n", kInt}});
   auto value = Data::StructValue::GetInstance("in");
   value->SetField("n", DataValue::Create(3LL));
-  const auto untouched = Core::MethodResult::Create(nullptr, nullptr);
-  auto result = untouched;
-  EXPECT_TRUE(ApiMethodHelper::ValidateInput("list", kInput, value, result));
-  EXPECT_EQ(result, untouched);
-}
-
-TEST(ApiMethodHelper, ValidateInputRejectsWithInvalidArgument) {
-  auto value = Data::StructValue::GetInstance("in");
-  value->SetField("n", DataValue::Create(std::string("three")));
   std::shared_ptr<const Core::MethodResult> result;
-  EXPECT_FALSE(ApiMethodHelper::ValidateInput("list", kInput, value, result));
-  ExpectError(result, Std::kInvalidArgument,
-              {{MessageIds::kInputInvalid, {"list", "n"}},
-               {MessageIds::kValidationParse, {"three", "n", "integer"}}});
-  EXPECT_EQ(result->error->GetMessages().front().GetDefaultMessage(),
+  EXPECT_TRUE(ApiMethodHelper::ValidateInput("list", input, value, result));
+  EXPECT_EQ(result, nullptr);
+  value->SetField("n", DataValue::Create(std::string("three")));
+  EXPECT_FALSE(ApiMethodHelper::ValidateInput("list", input, value, result));
+  EXPECT_EQ(Failure(result),
+            "com.zentak.jorv.std.errors.invalid_argument jorv.provider.input.invalid(list, n) "
+            "jorv.data.validation.parse(three, n, integer)");
+  EXPECT_EQ(result->error->GetMessages().front().defaultMessage,
             "The input of method list does not conform at 'n'.");
 
-  EXPECT_FALSE(ApiMethodHelper::ValidateInput("list", kInput, nullptr, result));
-  ExpectError(result, Std::kInvalidArgument,
-              {{MessageIds::kInputInvalid, {"list", ""}},
-               {MessageIds::kValidationKind, {"structure", "", "null"}}});
+  const Data::DataValuePtr output = DataValue::Create(5LL);
+  result = ApiMethodHelper::ValidateOutput("count", kInt, output);
+  EXPECT_TRUE(result && result->completed && result->output == output && !result->error);
+  EXPECT_EQ(
+      Failure(ApiMethodHelper::ValidateOutput("count", Data::ListDefinition::GetInstance(kInt),
+                                              Data::StructValue::GetInstance("x"))),
+      "com.zentak.jorv.std.errors.internal_server_error jorv.provider.output.invalid(count, ) "
+      "jorv.data.validation.kind(list, , structure)");
 }
 
-TEST(ApiMethodHelper, ValidateOutputPassesTheSameValueOrReportsAServerError) {
-  const DataValuePtr output = DataValue::Create(5LL);
-  const auto result = ApiMethodHelper::ValidateOutput("count", kInt, output);
-  ASSERT_TRUE(result);
-  EXPECT_TRUE(result->completed);
-  EXPECT_EQ(result->output, output);
-  EXPECT_EQ(result->error, nullptr);
-
-  ExpectError(ApiMethodHelper::ValidateOutput("count", Data::ListDefinition::GetInstance(kInt),
-                                              Data::StructValue::GetInstance("x")),
-              Std::kInternalServerError,
-              {{MessageIds::kOutputInvalid, {"count", ""}},
-               {MessageIds::kValidationKind, {"list", "", "structure"}}});
-}
-
-TEST(ApiMethodHelper, DeclaredErrorsPassAsTheSamePointerWhenTheyConform) {
-  auto ref = Data::StructRefDefinition::GetInstance("com.example.busy");
-  const auto busy = ErrorDef("com.example.busy");
-  ref->SetTarget(busy);
-  const std::list<DataDefinitionPtr> declared = {ErrorDef("com.example.not_found"), ref};
-
-  const std::shared_ptr<const ErrorValue> notFound =
-      ErrorValue::Create("com.example.not_found", {MakeMessage("m.id", "{1}", std::string("a"))});
-  auto result = ApiMethodHelper::ValidateError("get", declared, notFound);
-  ASSERT_TRUE(result);
-  EXPECT_TRUE(result->completed);
-  EXPECT_EQ(result->output, nullptr);
-  EXPECT_EQ(result->error, notFound);
-
-  const std::shared_ptr<const ErrorValue> viaRef = ErrorValue::GetInstance("com.example.busy");
-  EXPECT_EQ(ApiMethodHelper::ValidateError("get", declared, viaRef)->error, viaRef);
-}
-
-TEST(ApiMethodHelper, DeclaredErrorsThatDoNotConformBecomeServerErrors) {
-  const std::list<DataDefinitionPtr> declared = {
-      ErrorDef("com.example.not_found", {{"id", kString}})};
-
-  // A required field of the declared record is missing.
-  ExpectError(ApiMethodHelper::ValidateError("get", declared,
-                                             ErrorValue::GetInstance("com.example.not_found")),
-              Std::kInternalServerError,
-              {{MessageIds::kErrorInvalid, {"get", "com.example.not_found", "id"}},
-               {MessageIds::kValidationMissingField, {"id"}}});
-
-  // A message entry of the wrong shape.
-  auto malformed = std::make_shared<ErrorValue>("com.example.not_found");
-  malformed->SetField("id", DataValue::Create(std::string("x")));
-  auto messages = Data::ListValue::GetInstance(1);
-  messages->Append(DataValue::Create(1LL));
-  malformed->SetField(Std::kErrorMessagesField, messages);
-  ExpectError(ApiMethodHelper::ValidateError("get", declared, malformed), Std::kInternalServerError,
-              {{MessageIds::kErrorInvalid, {"get", "com.example.not_found", "messages[0]"}},
-               {MessageIds::kValidationKind, {"structure", "messages[0]", "integer"}}});
-}
-
-TEST(ApiMethodHelper, ImplicitErrorsPassUncheckedUnlessDeclared) {
-  EXPECT_TRUE(ApiMethodHelper::IsImplicitError(Std::kInvalidArgument));
-  EXPECT_TRUE(ApiMethodHelper::IsImplicitError(Std::kInternalServerError));
-  EXPECT_FALSE(ApiMethodHelper::IsImplicitError("com.zentak.jorv.std.errors.not_found"));
-
-  // Without its "messages" field the error conforms to no standard record, yet it passes.
+TEST(ApiMethodHelper, ErrorsPassAsTheSameValueOnlyWhenDeclaredAndConforming) {
+  // A reference does not keep its target alive; one without target declares nothing.
+  const auto busyDefinition = ErrorDef("busy");
+  auto ref = Data::StructRefDefinition::GetInstance("busy");
+  ref->SetTarget(busyDefinition);
+  const std::list<DataDefinitionPtr> declared = {ErrorDef("not_found", {{"id", kString}}), ref,
+                                                 Data::StructRefDefinition::GetInstance("gone"),
+                                                 nullptr};
+  auto notFound = std::make_shared<ErrorValue>("not_found");
+  notFound->SetField("id", DataValue::Create(std::string("x")));
+  notFound->SetField(Std::kErrorMessagesField, Data::ListValue::GetInstance(1));
+  const std::shared_ptr<const ErrorValue> busy = ErrorValue::GetInstance("busy");
+  for (const std::shared_ptr<const ErrorValue>& error :
+       {std::shared_ptr<const ErrorValue>(notFound), busy}) {
+    EXPECT_EQ(ApiMethodHelper::ValidateError("get", declared, error)->error, error);
+  }
+  const char* kInternal = "com.zentak.jorv.std.errors.internal_server_error ";
+  EXPECT_EQ(Failure(ApiMethodHelper::ValidateError("get", declared,
+                                                   ErrorValue::GetInstance("not_found"))),
+            kInternal + std::string("jorv.provider.error.invalid(get, not_found, id) "
+                                    "jorv.data.validation.missing.field(id)"));
+  EXPECT_EQ(
+      Failure(ApiMethodHelper::ValidateError("get", declared, ErrorValue::GetInstance("gone"))),
+      kInternal + std::string("jorv.provider.error.undeclared(get, gone)"));
+  EXPECT_EQ(Failure(ApiMethodHelper::ValidateError("get", declared, nullptr)),
+            kInternal + std::string("jorv.provider.error.missing(get)"));
+  // The two implicit errors pass unchecked, unless a method declares them.
   for (const char* name : {Std::kInvalidArgument, Std::kInternalServerError}) {
     const std::shared_ptr<const ErrorValue> bare = std::make_shared<ErrorValue>(name);
-    const auto result = ApiMethodHelper::ValidateError("get", {}, bare);
-    EXPECT_EQ(result->error, bare);
-    EXPECT_EQ(result->output, nullptr);
-    EXPECT_TRUE(result->completed);
+    EXPECT_EQ(ApiMethodHelper::ValidateError("get", {}, bare)->error, bare);
+    EXPECT_EQ(Failure(ApiMethodHelper::ValidateError("get", {ErrorDef(name)}, bare)),
+              kInternal + std::string("jorv.provider.error.invalid(get, ") + name +
+                  ", messages) jorv.data.validation.missing.field(messages)");
   }
-
-  // A method that declares one is held to its declaration.
-  const std::shared_ptr<const ErrorValue> bare =
-      std::make_shared<ErrorValue>(Std::kInvalidArgument);
-  ExpectError(ApiMethodHelper::ValidateError("get", {ErrorDef(Std::kInvalidArgument)}, bare),
-              Std::kInternalServerError,
-              {{MessageIds::kErrorInvalid, {"get", Std::kInvalidArgument, "messages"}},
-               {MessageIds::kValidationMissingField, {"messages"}}});
-}
-
-TEST(ApiMethodHelper, UndeclaredAndMissingErrorsBecomeServerErrors) {
-  const std::list<DataDefinitionPtr> declared = {
-      ErrorDef("com.example.not_found"), Data::StructRefDefinition::GetInstance("com.example.busy"),
-      nullptr};
-  // A reference without target declares nothing.
-  ExpectError(
-      ApiMethodHelper::ValidateError("get", declared, ErrorValue::GetInstance("com.example.busy")),
-      Std::kInternalServerError, {{MessageIds::kErrorUndeclared, {"get", "com.example.busy"}}});
-  ExpectError(ApiMethodHelper::ValidateError("get", declared, nullptr), Std::kInternalServerError,
-              {{MessageIds::kErrorMissing, {"get"}}});
 }
 
 }  // namespace

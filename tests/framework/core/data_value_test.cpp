@@ -15,279 +15,130 @@ namespace {
 
 using Args = std::list<std::string>;
 
-// The one message in `messages`, after checking there is exactly one.
-const BaseMessage& Only(const std::list<BaseMessage>& messages) {
-  static const BaseMessage kNone;
-  EXPECT_EQ(messages.size(), 1u);
-  return messages.empty() ? kNone : messages.front();
+// Reads `value` with ToPrimitive into a T that starts as `start`; gives what was read (or
+// `start` when it failed) and the arguments of the one message a failure must leave.
+template <class T>
+std::pair<T, Args> Parse(const DataValuePtr& value, T start = T()) {
+  std::list<BaseMessage> messages{BaseMessage("earlier", "Earlier.", {})};
+  const bool ok = DataValue::ToPrimitive(value, start, messages);
+  EXPECT_EQ(messages.size(), ok ? 1u : 2u);
+  EXPECT_EQ(messages.front().id, "earlier");
+  return {start, ok ? Args() : messages.back().args};
+}
+DataValuePtr Text(const std::string& text) { return DataValue::Create(text); }
+
+TEST(DataValue, PrimitivesReadBackTheirOwnKindAndParseTheirText) {
+  constexpr long long kMin = std::numeric_limits<long long>::min();
+  EXPECT_EQ(Parse<long long>(DataValue::Create(kMin)).first, kMin);
+  EXPECT_EQ(Parse<std::string>(Text(std::string("h\0i", 3))).first, std::string("h\0i", 3));
+  EXPECT_EQ(Parse<double>(DataValue::Create(-0.25)).first, -0.25);
+  EXPECT_EQ(Parse<bool>(DataValue::Create(true)).first, true);
+  for (const auto& row : {std::pair<const char*, long long>{"-5", -5},
+                          {"+7", 7},
+                          {"9223372036854775807", std::numeric_limits<long long>::max()},
+                          {"-9223372036854775808", kMin}}) {
+    EXPECT_EQ(Parse<long long>(Text(row.first)).first, row.second) << row.first;
+  }
+  EXPECT_EQ(Parse<double>(Text("-1.5e3")).first, -1500.0);
+  EXPECT_EQ(Parse<double>(Text("+0x1.8p1")).first, 3.0);
+  EXPECT_EQ(Parse<bool>(Text("false"), true).first, false);
+  EXPECT_EQ(Parse<DateTime>(Text("1970-01-01T00:00:01Z")).first.MillisSinceEpoch(), 1000);
+  EXPECT_EQ(DataValue::Create(DateTime::FromMillisSinceEpoch(1))->GetType(), DataType::STRING);
 }
 
-TEST(DataValueCreate, MakesTheValueKindOfEachPrimitive) {
-  EXPECT_EQ(DataValue::Create(std::string("x"))->GetType(), DataType::STRING);
-  EXPECT_EQ(DataValue::Create(5LL)->GetType(), DataType::INTEGER);
-  EXPECT_EQ(DataValue::Create(0.5)->GetType(), DataType::DOUBLE);
-  EXPECT_EQ(DataValue::Create(true)->GetType(), DataType::BOOLEAN);
-  EXPECT_EQ(DataValue::Create(Void())->GetType(), DataType::VOID);
-  const auto when = DataValue::Create(DateTime::FromMillisSinceEpoch(1));
-  ASSERT_EQ(when->GetType(), DataType::STRING);
-  EXPECT_EQ(static_cast<const StringValue&>(*when).GetValue(), "1970-01-01T00:00:00.001Z");
-}
-
-TEST(DataValueValue, ReadsBackEachPrimitive) {
-  std::list<BaseMessage> messages;
-  std::string text;
-  long long integer = 0;
-  double number = 0;
-  bool flag = false;
-  DateTime when;
-  const auto moment = DateTime::FromMillisSinceEpoch(-86400001);
-  EXPECT_TRUE(DataValue::Value(DataValue::Create(std::string("h\0i", 3)), text, messages));
-  EXPECT_TRUE(DataValue::Value(DataValue::Create(std::numeric_limits<long long>::min()), integer,
-                               messages));
-  EXPECT_TRUE(DataValue::Value(DataValue::Create(-0.25), number, messages));
-  EXPECT_TRUE(DataValue::Value(DataValue::Create(true), flag, messages));
-  EXPECT_TRUE(DataValue::Value(DataValue::Create(moment), when, messages));
-  EXPECT_EQ(text, std::string("h\0i", 3));
-  EXPECT_EQ(integer, std::numeric_limits<long long>::min());
-  EXPECT_EQ(number, -0.25);
-  EXPECT_TRUE(flag);
-  EXPECT_EQ(when, moment);
-  EXPECT_TRUE(messages.empty());
-}
-
-TEST(DataValueValue, KindMismatchAppendsOneMessageAndLeavesOutputAlone) {
-  std::list<BaseMessage> messages;
-  long long integer = 42;
-  EXPECT_FALSE(DataValue::Value(DataValue::Create(std::string("7")), integer, messages));
-  EXPECT_EQ(integer, 42);
-  EXPECT_EQ(Only(messages).GetId(), "jorv.data.type.mismatch");
-  EXPECT_EQ(messages.front().GetArgs(), (Args{"integer", "string"}));
-  EXPECT_EQ(messages.front().GetDefaultMessage(),
-            "Expected a value of kind integer but found string.");
-
-  messages.clear();
-  std::string text = "keep";
-  EXPECT_FALSE(DataValue::Value(DataValuePtr(), text, messages));
-  EXPECT_EQ(text, "keep");
-  EXPECT_EQ(Only(messages).GetArgs(), (Args{"string", "null"}));
-
-  messages.clear();
-  double number = 1;
-  EXPECT_FALSE(DataValue::Value(DataValue::Create(3LL), number, messages));
-  EXPECT_EQ(Only(messages).GetArgs(), (Args{"double", "integer"}));
-
-  messages.clear();
-  bool flag = true;
-  EXPECT_FALSE(DataValue::Value(ListValue::GetInstance(1), flag, messages));
-  EXPECT_EQ(Only(messages).GetArgs(), (Args{"boolean", "list"}));
-
-  messages.clear();
-  DateTime when = DateTime::FromMillisSinceEpoch(9);
-  EXPECT_FALSE(DataValue::Value(SecretValue::GetInstance("s"), when, messages));
-  EXPECT_EQ(when, DateTime::FromMillisSinceEpoch(9));
-  EXPECT_EQ(Only(messages).GetArgs(), (Args{"string", "secret"}));
-}
-
-TEST(DataValueValue, StringNeverParsedAndEarlierMessagesKept) {
-  std::list<BaseMessage> messages{BaseMessage("earlier", "Earlier.", {"a"})};
-  long long integer = 0;
-  EXPECT_FALSE(DataValue::Value(DataValue::Create(std::string("12")), integer, messages));
-  ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(messages.front(), BaseMessage("earlier", "Earlier.", {"a"}));
-  EXPECT_EQ(messages.back().GetId(), "jorv.data.type.mismatch");
-}
-
-TEST(DataValueToPrimitive, ParsesWholeIntegersOnly) {
-  const auto parse = [](const std::string& text, long long& out, std::list<BaseMessage>& messages) {
-    return DataValue::ToPrimitive(DataValue::Create(text), out, messages);
+TEST(DataValue, WrongKindsAndUnparsedTextsLeaveTheOutputAndOneMessage) {
+  const auto mismatch = [](const char* expected, const char* found) {
+    return Args{expected, found};
   };
-  std::list<BaseMessage> messages;
-  long long out = 0;
-  EXPECT_TRUE(parse("-5", out, messages));
-  EXPECT_EQ(out, -5);
-  EXPECT_TRUE(parse("+7", out, messages));
-  EXPECT_EQ(out, 7);
-  EXPECT_TRUE(parse("9223372036854775807", out, messages));
-  EXPECT_EQ(out, std::numeric_limits<long long>::max());
-  EXPECT_TRUE(parse("-9223372036854775808", out, messages));
-  EXPECT_EQ(out, std::numeric_limits<long long>::min());
-  EXPECT_TRUE(messages.empty());
-
-  for (const std::string bad :
+  EXPECT_EQ(Parse<long long>(DataValue::Create(1.0), 42),
+            std::make_pair(42LL, mismatch("integer", "double")));
+  EXPECT_EQ(Parse<std::string>(nullptr, "keep"),
+            std::make_pair(std::string("keep"), mismatch("string", "null")));
+  EXPECT_EQ(Parse<bool>(ListValue::GetInstance(1)).second, mismatch("boolean", "list"));
+  EXPECT_EQ(Parse<std::string>(SecretValue::GetInstance("s")).second, mismatch("string", "secret"));
+  for (const char* bad :
        {"12x", "", " 1", "1 ", "+", "-", "+-5", "0x10", "1.0", "9223372036854775808"}) {
-    SCOPED_TRACE(bad);
-    messages.clear();
-    out = 99;
-    EXPECT_FALSE(parse(bad, out, messages));
-    EXPECT_EQ(out, 99);
-    EXPECT_EQ(Only(messages).GetId(), "jorv.data.parse.failed");
-    EXPECT_EQ(messages.front().GetArgs(), (Args{bad, "integer"}));
+    EXPECT_EQ(Parse<long long>(Text(bad), 99), std::make_pair(99LL, Args{bad, "integer"}));
   }
-}
+  for (const char* bad : {"1.5x", "", "+-1", "0x"}) {
+    EXPECT_EQ(Parse<double>(Text(bad)).second, (Args{bad, "double"}));
+  }
+  EXPECT_EQ(Parse<bool>(Text("True")).second, (Args{"True", "boolean"}));
+  EXPECT_EQ(Parse<DateTime>(Text("2026-02-30T00:00:00Z")).second,
+            (Args{"2026-02-30T00:00:00Z", "date-time"}));
 
-TEST(DataValueToPrimitive, ParsesDoublesBooleansAndDateTimes) {
   std::list<BaseMessage> messages;
-  double number = 0;
-  EXPECT_TRUE(DataValue::ToPrimitive(DataValue::Create(std::string("-1.5e3")), number, messages));
-  EXPECT_EQ(number, -1500.0);
-  EXPECT_TRUE(DataValue::ToPrimitive(DataValue::Create(std::string("+0.125")), number, messages));
-  EXPECT_EQ(number, 0.125);
-  EXPECT_TRUE(DataValue::ToPrimitive(DataValue::Create(std::string("0x1.8p1")), number, messages));
-  EXPECT_EQ(number, 3.0);
-  EXPECT_TRUE(DataValue::ToPrimitive(DataValue::Create(std::string("-0X10")), number, messages));
-  EXPECT_EQ(number, -16.0);
-  bool flag = false;
-  EXPECT_TRUE(DataValue::ToPrimitive(DataValue::Create(std::string("true")), flag, messages));
-  EXPECT_TRUE(flag);
-  EXPECT_TRUE(DataValue::ToPrimitive(DataValue::Create(std::string("false")), flag, messages));
-  EXPECT_FALSE(flag);
-  DateTime when;
-  EXPECT_TRUE(DataValue::ToPrimitive(DataValue::Create(std::string("1970-01-01T00:00:01Z")), when,
-                                     messages));
-  EXPECT_EQ(when.MillisSinceEpoch(), 1000);
-  EXPECT_TRUE(messages.empty());
-
-  // A value of the native kind itself is read as Value reads it.
-  EXPECT_TRUE(DataValue::ToPrimitive(DataValue::Create(2.5), number, messages));
-  EXPECT_EQ(number, 2.5);
-  EXPECT_FALSE(DataValue::ToPrimitive(DataValue::Create(1LL), flag, messages));
-  EXPECT_EQ(Only(messages).GetArgs(), (Args{"boolean", "integer"}));
-
-  struct Bad {
-    const char* text;
-    const char* kind;
-  };
-  for (const Bad bad :
-       {Bad{"1.5x", "double"}, Bad{"", "double"}, Bad{"+-1", "double"}, Bad{"0x", "double"},
-        Bad{"True", "boolean"}, Bad{"1", "boolean"}, Bad{"2026-02-30T00:00:00Z", "date-time"}}) {
-    SCOPED_TRACE(bad.text);
-    messages.clear();
-    if (std::string(bad.kind) == "double") {
-      EXPECT_FALSE(
-          DataValue::ToPrimitive(DataValue::Create(std::string(bad.text)), number, messages));
-    } else if (std::string(bad.kind) == "boolean") {
-      EXPECT_FALSE(
-          DataValue::ToPrimitive(DataValue::Create(std::string(bad.text)), flag, messages));
-    } else {
-      EXPECT_FALSE(
-          DataValue::ToPrimitive(DataValue::Create(std::string(bad.text)), when, messages));
-    }
-    EXPECT_EQ(Only(messages).GetId(), "jorv.data.parse.failed");
-    EXPECT_EQ(messages.front().GetArgs(), (Args{bad.text, bad.kind}));
-  }
-  EXPECT_EQ(messages.front().GetDefaultMessage(),
-            "The text '2026-02-30T00:00:00Z' is not a valid date-time.");
-  EXPECT_EQ(number, 2.5);
-  EXPECT_FALSE(flag);
-  EXPECT_EQ(when.MillisSinceEpoch(), 1000);
+  long long integer = 0;
+  EXPECT_FALSE(DataValue::Value(Text("7"), integer, messages));
+  EXPECT_EQ(messages.back(), BaseMessage("jorv.data.type.mismatch",
+                                         "Expected a value of kind integer but found string.",
+                                         {"integer", "string"}));
+  EXPECT_FALSE(DataValue::ToPrimitive(Text("x"), integer, messages));
+  EXPECT_EQ(messages.back().defaultMessage, "The text 'x' is not a valid integer.");
 }
 
-TEST(CompoundValue, GetFieldFindsOrReportsTheMissingField) {
+TEST(CompoundValue, GetFieldAndSlots) {
   auto point = StructValue::GetInstance("com.example.point");
-  point->SetField("x", DataValue::Create(1LL));
+  DataValuePtr* first = point->CreateSlot("x");
+  for (int i = 0; i < 200; ++i) point->CreateSlot("f" + std::to_string(i));
+  EXPECT_EQ(point->CreateSlot("x"), first);
+  *first = DataValue::Create(1LL);
   point->SetField("x", DataValue::Create(2LL));
   std::list<BaseMessage> messages;
   DataValuePtr found;
   ASSERT_TRUE(point->GetField("x", found, messages));
-  long long x = 0;
-  ASSERT_TRUE(DataValue::Value(found, x, messages));
-  EXPECT_EQ(x, 2);
-  EXPECT_TRUE(messages.empty());
-
+  EXPECT_EQ(Parse<long long>(found).first, 2);
   EXPECT_FALSE(point->GetField("y", found, messages));
-  EXPECT_EQ(Only(messages).GetId(), "jorv.data.missing.field");
-  EXPECT_EQ(messages.front().GetArgs(), (Args{"y", "com.example.point"}));
-  EXPECT_EQ(messages.front().GetDefaultMessage(),
-            "The field 'y' is missing from the structure 'com.example.point'.");
-}
-
-TEST(CompoundValue, SlotsStayValidWhileTheContainerGrows) {
-  auto structure = StructValue::GetInstance("s");
-  DataValuePtr* first = structure->CreateSlot("m");
-  for (int i = 0; i < 200; ++i) structure->CreateSlot("f" + std::to_string(i));
-  EXPECT_EQ(structure->CreateSlot("m"), first);
-  *first = DataValue::Create(1LL);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages.front(),
+            BaseMessage("jorv.data.missing.field",
+                        "The field 'y' is missing from the structure 'com.example.point'.",
+                        {"y", "com.example.point"}));
 
   auto list = ListValue::GetInstance(1);
   DataValuePtr* head = list->AppendSlot();
   for (int i = 0; i < 200; ++i) list->Append(DataValue::Create(static_cast<long long>(i)));
-  *head = DataValue::Create(2LL);
-
+  *head = DataValue::Create(3LL);
+  EXPECT_EQ(Parse<long long>(list->GetElements().front()).first, 3);
   auto optional = OptionalValue::GetInstance();
   EXPECT_FALSE(optional->IsSet());
-  DataValuePtr* held = optional->value(nullptr);
+  *optional->value(nullptr) = DataValue::Create(4LL);
   EXPECT_TRUE(optional->IsSet());
-  EXPECT_EQ(optional->value(), nullptr);
-  *held = DataValue::Create(3LL);
-
-  std::list<BaseMessage> messages;
-  long long value = 0;
-  ASSERT_TRUE(DataValue::Value(structure->GetFields().at("m"), value, messages));
-  EXPECT_EQ(value, 1);
-  ASSERT_TRUE(DataValue::Value(list->GetElements().front(), value, messages));
-  EXPECT_EQ(value, 2);
-  EXPECT_EQ(list->GetElements().size(), 201u);
-  ASSERT_TRUE(DataValue::Value(optional->value(), value, messages));
-  EXPECT_EQ(value, 3);
+  EXPECT_EQ(Parse<long long>(optional->value()).first, 4);
 }
 
-TEST(ErrorValue, MessagesRoundTripInOrder) {
-  const std::list<BaseMessage> messages{
-      BaseMessage("first.id", "First text.", {"a", "b", "c"}),
-      BaseMessage("second.id", "Second text.", {}),
-      MakeMessage("jorv.data.missing.field",
-                  Message<CoreTag>::DefaultMessageForId("jorv.data.missing.field"),
-                  std::string("f"), std::string("s")),
-  };
+TEST(ErrorValue, CarriesItsMessagesAndSkipsMalformedEntries) {
+  const std::list<BaseMessage> messages{BaseMessage("first.id", "First.", {"a", "b"}),
+                                        BaseMessage("second.id", "Second.", {})};
   const auto error = ErrorValue::Create("com.example.errors.bad", messages);
   EXPECT_EQ(error->GetType(), DataType::ERROR);
   EXPECT_EQ(error->GetName(), "com.example.errors.bad");
   EXPECT_EQ(error->GetMessages(), messages);
-  EXPECT_EQ(error->GetMessages().back().GetDefaultMessage(),
-            "The field 'f' is missing from the structure 's'.");
-
   EXPECT_TRUE(ErrorValue::GetInstance("e")->GetMessages().empty());
-  EXPECT_TRUE(ErrorValue::Create("e", {})->GetMessages().empty());
-}
 
-TEST(ErrorValue, GetMessagesSkipsMalformedEntries) {
   const auto entry = [](const char* id, const char* text) {
     auto message = StructValue::GetInstance("com.zentak.jorv.std.localizable_message");
-    if (id) message->SetField("id", DataValue::Create(std::string(id)));
-    if (text) message->SetField("default_message", DataValue::Create(std::string(text)));
+    if (id) message->SetField("id", Text(id));
+    if (text) message->SetField("default_message", Text(text));
     return message;
   };
   auto kept = entry("kept", "Kept.");
   auto args = ListValue::GetInstance(1);
-  args->Append(DataValue::Create(std::string("x")));
-  args->Append(DataValue::Create(5LL));
-  args->Append(DataValue::Create(std::string("y")));
+  for (const DataValuePtr& arg : {Text("x"), DataValue::Create(5LL), Text("y")}) args->Append(arg);
   kept->SetField("args", args);
   auto list = ListValue::GetInstance(1);
-  list->Append(DataValue::Create(1LL));
-  list->Append(nullptr);
-  list->Append(entry(nullptr, "No id."));
-  list->Append(kept);
-  list->Append(entry("no.text", nullptr));
-  list->Append(entry("no.args", "No args."));
-  auto error = ErrorValue::GetInstance("e");
-  error->SetField("messages", list);
-  EXPECT_EQ(error->GetMessages(), (std::list<BaseMessage>{BaseMessage("kept", "Kept.", {"x", "y"}),
-                                                          BaseMessage("no.args", "No args.", {})}));
-
-  error->SetField("messages", DataValue::Create(std::string("not a list")));
-  EXPECT_TRUE(error->GetMessages().empty());
-}
-
-TEST(DataType, CodesAndNames) {
-  EXPECT_EQ(DataType::STRING, 5);
-  EXPECT_EQ(DataType::ERROR, 6);
-  EXPECT_EQ(DataType::LIST, 8);
-  EXPECT_EQ(DataType::STRUCTURE, 9);
-  EXPECT_EQ(DataType::DYNAMIC_STRUCTURE, 15);
-  EXPECT_EQ(StructValue::GetDynamicInstance("d")->GetType(), 15);
-  EXPECT_STREQ(DataType::Name(DataType::DYNAMIC_STRUCTURE), "dynamic structure");
-  EXPECT_STREQ(DataType::Name(static_cast<DataType::EnumType>(12)), "unknown");
+  for (const DataValuePtr& element :
+       std::vector<DataValuePtr>{DataValue::Create(1LL), nullptr, entry(nullptr, "No id."), kept,
+                                 entry("no.text", nullptr), entry("no.args", "No args.")}) {
+    list->Append(element);
+  }
+  auto malformed = ErrorValue::GetInstance("e");
+  malformed->SetField("messages", list);
+  EXPECT_EQ(malformed->GetMessages(),
+            (std::list<BaseMessage>{BaseMessage("kept", "Kept.", {"x", "y"}),
+                                    BaseMessage("no.args", "No args.", {})}));
+  malformed->SetField("messages", Text("not a list"));
+  EXPECT_TRUE(malformed->GetMessages().empty());
 }
 
 // Records the name of each Visit* operation called.
@@ -305,24 +156,29 @@ class RecordingVisitor : public ValueVisitor {
   void VisitOptional(const OptionalValue&) override { calls.push_back("optional"); }
   void VisitList(const ListValue&) override { calls.push_back("list"); }
   void VisitStruct(const StructValue& value) override {
-    calls.push_back("struct " + std::to_string(value.GetType()));
+    calls.push_back(DataType::Name(value.GetType()));
   }
 };
 
-TEST(ValueVisitor, EachKindReachesItsOwnOperation) {
+TEST(DataValue, KindsHaveTheirCodeNameAndVisitorOperation) {
   const std::vector<DataValuePtr> values{
-      VoidValue::GetInstance(),       DataValue::Create(1LL),
-      DataValue::Create(1.0),         DataValue::Create(false),
-      BlobValue::GetInstance({1, 2}), DataValue::Create(std::string("s")),
-      SecretValue::GetInstance("p"),  ErrorValue::GetInstance("e"),
-      OptionalValue::GetInstance(),   ListValue::GetInstance(3),
-      StructValue::GetInstance("s"),  StructValue::GetDynamicInstance("d"),
-  };
+      VoidValue::GetInstance(),      DataValue::Create(1LL),
+      DataValue::Create(1.0),        DataValue::Create(false),
+      BlobValue::GetInstance({1}),   Text("s"),
+      SecretValue::GetInstance("p"), ErrorValue::GetInstance("e"),
+      OptionalValue::GetInstance(),  ListValue::GetInstance(3),
+      StructValue::GetInstance("s"), StructValue::GetDynamicInstance("d")};
   RecordingVisitor visitor;
-  for (const auto& value : values) value->Accept(visitor);
+  std::vector<int> codes;
+  for (const auto& value : values) {
+    value->Accept(visitor);
+    codes.push_back(value->GetType());
+  }
   EXPECT_EQ(visitor.calls, (std::vector<std::string>{"void", "integer", "double", "boolean", "blob",
                                                      "string", "secret", "error", "optional",
-                                                     "list", "struct 9", "struct 15"}));
+                                                     "list", "structure", "dynamic structure"}));
+  EXPECT_EQ(codes, (std::vector<int>{1, 2, 3, 4, 7, 5, 11, 6, 10, 8, 9, 15}));
+  EXPECT_STREQ(DataType::Name(static_cast<DataType::EnumType>(12)), "unknown");
 }
 
 }  // namespace

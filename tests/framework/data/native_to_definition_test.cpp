@@ -8,152 +8,90 @@
 #include <string>
 
 #include "framework/data/std_records.h"
-#include "support/conversions.h"
 #include "support/test_records.h"
+#include "support/values.h"
 
 namespace {
 
-using Jorv::BaseMessage;
 using Jorv::Data::DataDefinitionPtr;
 using Jorv::Data::DefinitionType;
-using Jorv::Data::ListDefinition;
-using Jorv::Data::NativeToDefinitionAdapter;
-using Jorv::Data::OptionalDefinition;
 using Jorv::Data::StructDefinition;
 using Jorv::Data::StructRefDefinition;
 using namespace Jorv::Testing;
 using namespace TestRecords;
 
-std::shared_ptr<const StructDefinition> AsStruct(const DataDefinitionPtr& definition) {
-  EXPECT_TRUE(definition && definition->GetType() == DefinitionType::STRUCTURE);
-  return std::static_pointer_cast<const StructDefinition>(definition);
+const DataDefinitionPtr& Field(const DataDefinitionPtr& structure, const std::string& name) {
+  return static_cast<const StructDefinition&>(*structure).GetFields().at(name);
 }
-
-const DataDefinitionPtr& FieldDef(const DataDefinitionPtr& structure, const std::string& name) {
-  return AsStruct(structure)->GetFields().at(name);
-}
-
 // The element of a list or optional definition.
 const DataDefinitionPtr& ElementOf(const DataDefinitionPtr& definition) {
   if (definition->GetType() == DefinitionType::LIST) {
-    return static_cast<const ListDefinition&>(*definition).GetElement();
+    return static_cast<const Jorv::Data::ListDefinition&>(*definition).GetElement();
   }
-  EXPECT_EQ(definition->GetType(), DefinitionType::OPTIONAL);
-  return static_cast<const OptionalDefinition&>(*definition).GetElement();
+  return static_cast<const Jorv::Data::OptionalDefinition&>(*definition).GetElement();
+}
+// The target of the structure reference `definition`.
+const StructDefinition* TargetOf(const DataDefinitionPtr& definition) {
+  EXPECT_EQ(definition->GetType(), DefinitionType::STRUCT_REF);
+  return static_cast<const StructRefDefinition&>(*definition).GetTarget().get();
 }
 
-std::shared_ptr<const StructRefDefinition> AsRef(const DataDefinitionPtr& definition) {
-  EXPECT_TRUE(definition && definition->GetType() == DefinitionType::STRUCT_REF);
-  return std::static_pointer_cast<const StructRefDefinition>(definition);
-}
-
-TEST(NativeToDefinition, DefinesEveryFieldKind) {
+TEST(NativeToDefinition, DefinesEveryKind) {
   const std::string leaf = "com.example.test.leaf{name: string, number: integer}";
   const std::string entries = "list<map-entry{key: string, value: string}>";
-  const std::string expected =
-      "com.example.test.all_kinds{color: string, integer: integer, leaf: " + leaf +
-      ", leaves: list<" + leaf +
-      ">, maybe_color: optional<string>, maybe_integer: "
-      "optional<integer>, maybe_leaf: optional<" +
-      leaf + ">, maybe_leaves: optional<list<" + leaf +
-      ">>, maybe_opaque: optional<opaque>, maybe_real: optional<double>, "
-      "maybe_strings: optional<list<string>>, maybe_tags: optional<" +
-      entries +
-      ">, maybe_text: optional<string>, opaque: opaque, real: double, "
-      "reals: list<double>, strings: list<string>, tags: " +
-      entries + ", text: string, when: date-time}";
-  EXPECT_EQ(DefinitionText(Define<AllKinds>()), expected);
-}
-
-TEST(NativeToDefinition, DefinesStandaloneKinds) {
-  EXPECT_EQ(DefinitionText(Define<std::map<std::string, std::string>>()),
-            "list<map-entry{key: string, value: string}>");
+  EXPECT_EQ(DefinitionText(Define<AllKinds>()),
+            "com.example.test.all_kinds{color: string, integer: integer, leaf: " + leaf +
+                ", leaves: list<" + leaf + ">, maybe_color: optional<string>, maybe_integer: " +
+                "optional<integer>, maybe_leaf: optional<" + leaf + ">, maybe_leaves: " +
+                "optional<list<" + leaf + ">>, maybe_opaque: optional<opaque>, maybe_real: " +
+                "optional<double>, maybe_strings: optional<list<string>>, maybe_tags: optional<" +
+                entries + ">, maybe_text: optional<string>, opaque: opaque, real: double, " +
+                "reals: list<double>, strings: list<string>, tags: " + entries +
+                ", text: string, when: date-time}");
   EXPECT_EQ(DefinitionText(Define<std::list<boost::optional<long long>>>()),
             "list<optional<integer>>");
-  EXPECT_EQ(DefinitionText(Define<boost::optional<std::list<Color>>>()), "optional<list<string>>");
-  EXPECT_EQ(DefinitionText(Define<std::shared_ptr<const Leaf>>()),
-            "com.example.test.leaf{name: string, number: integer}");
-  EXPECT_EQ(DefinitionText(Define<Jorv::DateTime>()), "date-time");
+  EXPECT_EQ(DefinitionText(Define<std::map<std::string, std::string>>()), entries);
+  const std::string message =
+      "com.zentak.jorv.std.localizable_message{args: list<string>, default_message: string, "
+      "id: string}";
+  EXPECT_EQ(DefinitionText(Define<Com::Zentak::Jorv::Std::Errors::NotFound>()),
+            "com.zentak.jorv.std.errors.not_found{messages: list<" + message + ">}");
+  EXPECT_EQ(DefinitionText(Define<Jorv::OperationInput>()),
+            "com.zentak.jorv.std.operation_input{}");
 }
 
-TEST(NativeToDefinition, SharesOneDefinitionPerRecordTypeWithinACall) {
+TEST(NativeToDefinition, SharesOneDefinitionPerRecordTypeWithinACallOnly) {
   const DataDefinitionPtr first = Define<AllKinds>();
-  const DataDefinitionPtr& leaf = FieldDef(first, "leaf");
-  ASSERT_EQ(leaf->GetType(), DefinitionType::STRUCTURE);
-  EXPECT_EQ(ElementOf(FieldDef(first, "leaves")).get(), leaf.get());
-  EXPECT_EQ(ElementOf(FieldDef(first, "maybe_leaf")).get(), leaf.get());
-  EXPECT_EQ(ElementOf(ElementOf(FieldDef(first, "maybe_leaves"))).get(), leaf.get());
-
-  // Nothing is kept between calls.
-  const DataDefinitionPtr second = Define<AllKinds>();
-  EXPECT_NE(second.get(), first.get());
-  EXPECT_NE(FieldDef(second, "leaf").get(), leaf.get());
-  EXPECT_EQ(DefinitionText(second), DefinitionText(first));
+  const DataDefinitionPtr& leaf = Field(first, "leaf");
+  EXPECT_EQ(ElementOf(Field(first, "leaves")), leaf);
+  EXPECT_EQ(ElementOf(Field(first, "maybe_leaf")), leaf);
+  EXPECT_EQ(ElementOf(ElementOf(Field(first, "maybe_leaves"))), leaf);
+  EXPECT_NE(Field(Define<AllKinds>(), "leaf"), leaf);
 }
 
-TEST(NativeToDefinition, ClosesSelfContainingTypesWithAResolvedReference) {
-  const DataDefinitionPtr chain = Define<Chain>();
-  EXPECT_EQ(DefinitionText(chain),
-            "com.example.test.chain{depth: integer, next: optional<ref<com.example.test.chain>>}");
-  EXPECT_EQ(AsRef(ElementOf(FieldDef(chain, "next")))->GetTarget().get(), chain.get());
-
-  const DataDefinitionPtr tree = Define<Tree>();
+TEST(NativeToDefinition, ClosesSelfContainingTypesWithAReferenceThatDoesNotOwnItsTarget) {
+  DataDefinitionPtr tree = Define<Tree>();
   EXPECT_EQ(DefinitionText(tree),
             "com.example.test.tree{children: list<ref<com.example.test.tree>>, label: string}");
-  EXPECT_EQ(AsRef(ElementOf(FieldDef(tree, "children")))->GetTarget().get(), tree.get());
+  EXPECT_EQ(TargetOf(ElementOf(Field(tree, "children"))), tree.get());
+  const DataDefinitionPtr chain = Define<Chain>();
+  EXPECT_EQ(TargetOf(ElementOf(Field(chain, "next"))), chain.get());
 
   // Inside another record the reference resolves to the nested definition, which both uses of
-  // the type share.
+  // the type share; of two types that contain each other the inner one holds the reference.
   const DataDefinitionPtr forest = Define<Forest>();
-  const DataDefinitionPtr& inner = ElementOf(FieldDef(forest, "trees"));
-  EXPECT_EQ(DefinitionText(inner), DefinitionText(tree));
-  EXPECT_EQ(ElementOf(FieldDef(forest, "tallest")).get(), inner.get());
-  EXPECT_EQ(AsRef(ElementOf(FieldDef(inner, "children")))->GetTarget().get(), inner.get());
-
-  // Two types that contain each other: the reference sits in the inner one.
+  const DataDefinitionPtr& inner = ElementOf(Field(forest, "trees"));
+  EXPECT_EQ(ElementOf(Field(forest, "tallest")), inner);
+  EXPECT_EQ(TargetOf(ElementOf(Field(inner, "children"))), inner.get());
   const DataDefinitionPtr ping = Define<Ping>();
   EXPECT_EQ(DefinitionText(ping),
             "com.example.test.ping{pong: optional<com.example.test.pong{pings: "
             "list<ref<com.example.test.ping>>}>}");
-  const DataDefinitionPtr& pong = ElementOf(FieldDef(ping, "pong"));
-  EXPECT_EQ(AsRef(ElementOf(FieldDef(pong, "pings")))->GetTarget().get(), ping.get());
-}
+  EXPECT_EQ(TargetOf(ElementOf(Field(ElementOf(Field(ping, "pong")), "pings"))), ping.get());
 
-TEST(NativeToDefinition, ReferenceDoesNotKeepItsTargetAlive) {
-  DataDefinitionPtr tree = Define<Tree>();
-  const std::shared_ptr<const StructRefDefinition> reference =
-      AsRef(ElementOf(FieldDef(tree, "children")));
-  const std::weak_ptr<const Jorv::Data::DataDefinition> watch = tree;
-  ASSERT_EQ(reference->GetTarget().get(), tree.get());
+  const auto reference = ElementOf(Field(tree, "children"));
   tree.reset();
-  EXPECT_TRUE(watch.expired());
-  EXPECT_EQ(reference->GetTarget(), nullptr);
-}
-
-TEST(NativeToDefinition, LeavesTheMessageListUntouched) {
-  const std::list<BaseMessage> before{BaseMessage("earlier", "Earlier {1}.", {"x"})};
-  std::list<BaseMessage> messages = before;
-  DataDefinitionPtr definition;
-  NativeToDefinitionAdapter::Adapt(NativeToDefinitionAdapter::AdaptMethod<AllKinds>::Get(),
-                                   &definition, messages);
-  ASSERT_NE(definition, nullptr);
-  EXPECT_EQ(messages, before);
-}
-
-TEST(NativeToDefinition, DefinesTheStandardRecords) {
-  using namespace Com::Zentak::Jorv::Std;
-  const std::string message =
-      "com.zentak.jorv.std.localizable_message{args: list<string>, default_message: string, "
-      "id: string}";
-  EXPECT_EQ(DefinitionText(Define<LocalizableMessage>()), message);
-  EXPECT_EQ(DefinitionText(Define<Errors::NotFound>()),
-            "com.zentak.jorv.std.errors.not_found{messages: list<" + message + ">}");
-  EXPECT_EQ(DefinitionText(Define<Errors::InvalidArgument>()),
-            "com.zentak.jorv.std.errors.invalid_argument{messages: list<" + message + ">}");
-
-  const DataDefinitionPtr input = Define<Jorv::OperationInput>();
-  EXPECT_EQ(AsStruct(input)->GetName(), "com.zentak.jorv.std.operation_input");
-  EXPECT_TRUE(AsStruct(input)->GetFields().empty());
+  EXPECT_EQ(TargetOf(reference), nullptr);
 }
 
 }  // namespace
