@@ -1,18 +1,25 @@
 // Call benchmarks: a Queries get and one Result item pulled through Stream attach, each through
 // the whole path (stub, in-process transport, published interface, validating signal, filters,
 // trivial implementation and back), beside a gRPC unary call and one server-stream message
-// over gRPC's in-process channel carrying the same fields.
+// over gRPC's in-process channel carrying the same fields. The same again across loopback TCP:
+// ours through the remote transport (RemoteApiProvider to RemoteServer), gRPC's through a
+// channel to 127.0.0.1.
 
 #include <benchmark/benchmark.h>
 #include <google/protobuf/util/message_differencer.h>
 #include <grpcpp/grpcpp.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <list>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 
 #include "call_baseline.grpc.pb.h"
+#include "framework/remote/remote_api_provider.h"
+#include "framework/remote/remote_server.h"
 #include "registry.h"
 #include "sample_records.h"
 #include "trivial_services.h"
@@ -94,43 +101,89 @@ bool SameRecord(const T& a, const T& b) {
   return ToValue(a, va, messages) && ToValue(b, vb, messages) && Jorv::Data::Equals(va, vb);
 }
 
-void OursQueriesGet(benchmark::State& state) {
+// The client's end of `router`: the router itself, or a RemoteApiProvider of a RemoteServer
+// that serves it on a loopback port (kept in `server`).
+std::shared_ptr<Jorv::Core::ApiProvider> ClientSide(
+    const std::shared_ptr<Jorv::Core::InProcessApiProvider>& router, bool loopback,
+    std::unique_ptr<Jorv::Remote::RemoteServer>& server) {
+  if (!loopback) return router;
+  std::list<Jorv::BaseMessage> problems;
+  server = Jorv::Remote::RemoteServer::Start(router, {}, problems);
+  return server ? Jorv::Remote::RemoteApiProvider::Create(server->Address(), {}, problems)
+                : nullptr;
+}
+
+// Counts reports, which may arrive on another thread, and waits for them.
+class Reports {
+ public:
+  void Arrived() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++count_;
+    cv_.notify_one();
+  }
+  // Waits until `count` reports arrived; false after ten seconds without.
+  bool AwaitCount(long count) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return cv_.wait_for(lock, std::chrono::seconds(10), [&] { return count_ >= count; });
+  }
+  long Count() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return count_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  long count_ = 0;
+};
+
+void OursQueriesGet(benchmark::State& state, bool loopback) {
   const auto info = MakeInfo();
   auto transport = std::make_shared<Jorv::Core::InProcessApiProvider>();
   transport->Publish(
       Queries::AsyncServiceBinder::BindImplementation(std::make_shared<TrivialQueries>(info)));
-  Queries::AsyncServiceStub stub(std::make_shared<Jorv::Stub::AsyncApiStub>(transport));
+  std::unique_ptr<Jorv::Remote::RemoteServer> server;
+  auto provider = ClientSide(transport, loopback, server);
+  if (!provider) return state.SkipWithError("the remote transport did not start");
+  Queries::AsyncServiceStub stub(std::make_shared<Jorv::Stub::AsyncApiStub>(provider));
 
-  long completions = 0;
+  Reports completions;
   std::shared_ptr<const Queries::Info> received;
   std::shared_ptr<const ErrorValue> error;
   auto call = [&] {
+    const long expected = completions.Count() + 1;
     stub.Get(kQuery, nullptr,
              Queries::GetMethod::ResultCbType(
                  [&](const boost::optional<std::shared_ptr<const Queries::Info>>& out,
                      const std::shared_ptr<const ErrorValue>& e, const Jorv::Progress&) {
-                   ++completions;
                    received = out ? *out : nullptr;
                    error = e;
+                   completions.Arrived();
                  }));
+    completions.AwaitCount(expected);
   };
   call();
-  if (completions != 1 || error || !received || !SameRecord(*received, *info)) {
+  if (completions.Count() != 1 || error || !received || !SameRecord(*received, *info)) {
     return state.SkipWithError("get did not answer the implementation's Info");
   }
   for (auto _ : state) call();
-  if (completions != state.iterations() + 1) state.SkipWithError("a call did not complete once");
+  if (completions.Count() != state.iterations() + 1) {
+    state.SkipWithError("a call did not complete once");
+  }
 }
 
-void OursStreamItem(benchmark::State& state) {
+void OursStreamItem(benchmark::State& state, bool loopback) {
   using StreamResult = Stream::AttachMethod::StreamResultCbType;
   const std::shared_ptr<const Provider::Result> item = MakeResult(Shape{1, 1});
   auto transport = std::make_shared<Jorv::Core::InProcessApiProvider>();
   transport->Publish(
       Stream::AsyncServiceBinder::BindImplementation(std::make_shared<TrivialStream>(item)));
-  Stream::AsyncServiceStub stub(std::make_shared<Jorv::Stub::AsyncApiStub>(transport));
+  std::unique_ptr<Jorv::Remote::RemoteServer> server;
+  auto provider = ClientSide(transport, loopback, server);
+  if (!provider) return state.SkipWithError("the remote transport did not start");
+  Stream::AsyncServiceStub stub(std::make_shared<Jorv::Stub::AsyncApiStub>(provider));
 
-  long reports = 0;
+  Reports reports;
   std::shared_ptr<const Provider::Result> received;
   std::shared_ptr<const ErrorValue> error;
   StreamResult::Continuation pending;
@@ -138,23 +191,26 @@ void OursStreamItem(benchmark::State& state) {
     return StreamResult([&](const boost::optional<std::shared_ptr<const Provider::Result>>& out,
                             const std::shared_ptr<const ErrorValue>& e, const Jorv::Progress&,
                             StreamResult::Continuation&& next) {
-      ++reports;
       received = out ? *out : nullptr;
       error = e;
       pending = std::move(next);
+      reports.Arrived();
     });
   };
   auto spec = std::make_shared<Stream::AttachSpec>();
   spec->client_id = "bench";
   stub.Attach(kQuery, spec, nullptr, receiver());
-  if (reports != 1 || error || !received || !pending || !SameRecord(*received, *item)) {
+  reports.AwaitCount(1);
+  if (reports.Count() != 1 || error || !received || !pending || !SameRecord(*received, *item)) {
     return state.SkipWithError("attach did not report the implementation's item");
   }
+  long asked = 1;
   for (auto _ : state) {
     StreamResult::Continuation next = std::move(pending);
     next(Jorv::MakeOptionalPtr<StreamResult>(receiver()));
+    reports.AwaitCount(++asked);
   }
-  const bool allReported = reports == state.iterations() + 1 && pending && !error;
+  const bool allReported = reports.Count() == state.iterations() + 1 && pending && !error;
   if (pending) pending(Jorv::OptionalPtr<StreamResult>());
   if (!allReported) state.SkipWithError("a request did not bring exactly one item");
 }
@@ -187,21 +243,31 @@ class GrpcStream final : public statsbench::Stream::Service {
   statsbench::Result item_;
 };
 
-std::unique_ptr<grpc::Server> StartServer(grpc::Service* service) {
+// A server of `service`, listening on a loopback port when `loopback`, and a channel to it:
+// through that port, or in-process.
+std::unique_ptr<grpc::Server> StartServer(grpc::Service* service, bool loopback,
+                                          std::shared_ptr<grpc::Channel>& channel) {
   grpc::ServerBuilder builder;
   builder.RegisterService(service);
-  return builder.BuildAndStart();
+  int port = 0;
+  if (loopback) builder.AddListeningPort("127.0.0.1:0", grpc::InsecureServerCredentials(), &port);
+  std::unique_ptr<grpc::Server> server = builder.BuildAndStart();
+  channel = loopback ? grpc::CreateChannel("127.0.0.1:" + std::to_string(port),
+                                           grpc::InsecureChannelCredentials())
+                     : server->InProcessChannel(grpc::ChannelArguments());
+  return server;
 }
 
 void StopServer(grpc::Server& server) {
   server.Shutdown(std::chrono::system_clock::now() + std::chrono::seconds(2));
 }
 
-void GrpcUnary(benchmark::State& state) {
+void GrpcUnary(benchmark::State& state, bool loopback) {
   const statsbench::Info expected = ToProto(*MakeInfo());
   GrpcQueries service(expected);
-  std::unique_ptr<grpc::Server> server = StartServer(&service);
-  auto stub = statsbench::Queries::NewStub(server->InProcessChannel(grpc::ChannelArguments()));
+  std::shared_ptr<grpc::Channel> channel;
+  std::unique_ptr<grpc::Server> server = StartServer(&service, loopback, channel);
+  auto stub = statsbench::Queries::NewStub(channel);
   statsbench::GetRequest request;
   request.set_query(kQuery);
 
@@ -226,11 +292,12 @@ void GrpcUnary(benchmark::State& state) {
   if (failures != 0) state.SkipWithError("a unary call failed");
 }
 
-void GrpcStreamMessage(benchmark::State& state) {
+void GrpcStreamMessage(benchmark::State& state, bool loopback) {
   const statsbench::Result expected = ToProto(*MakeResult(Shape{1, 1}));
   GrpcStream service(expected);
-  std::unique_ptr<grpc::Server> server = StartServer(&service);
-  auto stub = statsbench::Stream::NewStub(server->InProcessChannel(grpc::ChannelArguments()));
+  std::shared_ptr<grpc::Channel> channel;
+  std::unique_ptr<grpc::Server> server = StartServer(&service, loopback, channel);
+  auto stub = statsbench::Stream::NewStub(channel);
   statsbench::AttachRequest request;
   request.set_query(kQuery);
 
@@ -255,10 +322,21 @@ void GrpcStreamMessage(benchmark::State& state) {
 
 void RegisterCallBenchmarks() {
   // gRPC serves on threads of its own: wall-clock time is what a caller waits.
-  benchmark::RegisterBenchmark("call/queries_get/ours", OursQueriesGet)->UseRealTime();
-  benchmark::RegisterBenchmark("call/queries_get/grpc_unary", GrpcUnary)->UseRealTime();
-  benchmark::RegisterBenchmark("call/stream_item/ours", OursStreamItem)->UseRealTime();
-  benchmark::RegisterBenchmark("call/stream_item/grpc_stream", GrpcStreamMessage)->UseRealTime();
+  for (const bool loopback : {false, true}) {
+    const std::string where = loopback ? "_loopback" : "";
+    benchmark::RegisterBenchmark(("call/queries_get" + where + "/ours").c_str(), OursQueriesGet,
+                                 loopback)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(("call/queries_get" + where + "/grpc_unary").c_str(), GrpcUnary,
+                                 loopback)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(("call/stream_item" + where + "/ours").c_str(), OursStreamItem,
+                                 loopback)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark(("call/stream_item" + where + "/grpc_stream").c_str(),
+                                 GrpcStreamMessage, loopback)
+        ->UseRealTime();
+  }
 }
 
 }  // namespace StatsBench

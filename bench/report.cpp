@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iostream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "results.h"
+#include "sample_records.h"
 
 namespace {
 
@@ -42,6 +44,17 @@ std::string Spread(const Cell& cell) {
   return text;
 }
 
+// "123 (4.5%)": the median with its spread, or the reason there is none.
+std::string WithSpread(const Cell& cell) {
+  if (!cell.present) return "(" + cell.error + ")";
+  return Number(cell.value) + " (" + Spread(cell) + ")";
+}
+
+std::string Ratio(const Cell& ours, const Cell& peer) {
+  if (!ours.present || !peer.present || peer.value == 0) return "-";
+  return Number(ours.value / peer.value);
+}
+
 void PrintRow(const std::string& label, const std::string& unit, const Cell& ours,
               const Cell* peer) {
   const std::string o = ours.present ? Number(ours.value) : "(" + ours.error + ")";
@@ -49,7 +62,7 @@ void PrintRow(const std::string& label, const std::string& unit, const Cell& our
   std::string ratio = "-";
   if (peer != nullptr) {
     p = peer->present ? Number(peer->value) : "(" + peer->error + ")";
-    if (ours.present && peer->present && peer->value != 0) ratio = Number(ours.value / peer->value);
+    ratio = Ratio(ours, *peer);
   }
   const std::string spread = Spread(ours) + " / " + (peer != nullptr ? Spread(*peer) : "-");
   std::printf("%-56s %-11s %10s %10s %15s %9s\n", label.c_str(), unit.c_str(), o.c_str(), p.c_str(),
@@ -67,6 +80,32 @@ const char* PeerName(const std::string& peer) {
   if (peer == "nlohmann") return "nlohmann";
   if (peer == "boost_json") return "Boost.JSON";
   return "Boost.JSON+arena";
+}
+
+// One row per conversion direction and shape: our figure `field` and each peer's with our ratio
+// to it.
+void PrintMatrix(const std::map<std::string, Run>& runs, const char* title, const char* field,
+                 double scale, const StatsBench::Shape* first, const StatsBench::Shape* last,
+                 std::initializer_list<const char*> directions = {"round_trip", "value_to_native",
+                                                                  "native_to_value"}) {
+  const char* const peers[] = {"nlohmann", "boost_json", "boost_json_arena"};
+  std::printf("\n%-26s %15s", title, "ours");
+  for (const char* peer : peers) std::printf(" %17s %7s", PeerName(peer), "ratio");
+  std::printf("\n%s\n", std::string(26 + 16 + 3 * 26, '-').c_str());
+  for (const char* direction : directions) {
+    for (const StatsBench::Shape* shape = first; shape != last; ++shape) {
+      const std::string prefix = "convert/" + std::string(direction) + "/";
+      const std::string size = StatsBench::ShapeName(*shape);
+      const Cell ours = Look(runs, {prefix + "ours/" + size, field, scale});
+      std::printf("%-26s %15s", (std::string(direction) + " " + size).c_str(),
+                  WithSpread(ours).c_str());
+      for (const char* peer : peers) {
+        const Cell theirs = Look(runs, {prefix + peer + "/" + size, field, scale});
+        std::printf(" %17s %7s", WithSpread(theirs).c_str(), Ratio(ours, theirs).c_str());
+      }
+      std::printf("\n");
+    }
+  }
 }
 
 }  // namespace
@@ -92,55 +131,26 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::printf("%-56s %-11s %10s %10s %15s %9s\n", "measure (median of repetitions)", "unit", "ours",
-              "peer", "cv ours / peer", "ours/peer");
-  std::printf("%s\n", std::string(116, '-').c_str());
+  PrintMatrix(runs, "ns per value (cv)", "per_value", 1e9, std::begin(StatsBench::kShapes),
+              std::end(StatsBench::kShapes));
+  // Allocations and tree sizes do not vary between repetitions; one shape shows them.
+  const StatsBench::Shape* large = &StatsBench::kShapes[2];
+  PrintMatrix(runs, "allocations per value", "allocs_per_value", 1, large, large + 1);
+  PrintMatrix(runs, "nodes per tree", "nodes", 1, large, large + 1, {"native_to_value"});
 
-  const double kNanos = 1e9;  // per_value is in seconds per Value element
-  const std::vector<std::pair<std::string, std::string>> sizes = {{"large", "100x100"},
-                                                                  {"small", "1x10"}};
-  for (const auto& size : sizes) {
-    for (const char* peer : {"nlohmann", "boost_json", "boost_json_arena"}) {
-      Compare(runs, std::string("round trip ") + size.second + " vs " + PeerName(peer), "ns/value",
-              {"convert/round_trip/ours/" + size.first, "per_value", kNanos},
-              {"convert/round_trip/" + std::string(peer) + "/" + size.first, "per_value", kNanos});
-    }
-  }
-  for (const auto& size : sizes) {
-    for (const char* peer : {"boost_json", "nlohmann"}) {
-      Compare(
-          runs, std::string("value->native ") + size.second + " vs " + PeerName(peer), "ns/value",
-          {"convert/value_to_native/ours/" + size.first, "per_value", kNanos},
-          {"convert/value_to_native/" + std::string(peer) + "/" + size.first, "per_value", kNanos});
-    }
-  }
-  for (const auto& size : sizes) {
-    for (const char* peer : {"nlohmann", "boost_json", "boost_json_arena"}) {
-      Compare(
-          runs, std::string("native->value ") + size.second + " vs " + PeerName(peer), "ns/value",
-          {"convert/native_to_value/ours/" + size.first, "per_value", kNanos},
-          {"convert/native_to_value/" + std::string(peer) + "/" + size.first, "per_value", kNanos});
-    }
-  }
-  for (const char* peer : {"nlohmann", "boost_json", "boost_json_arena"}) {
-    Compare(runs, std::string("allocations native->value 100x100 vs ") + PeerName(peer),
-            "allocs/node", {"convert/native_to_value/ours/large", "allocs_per_node"},
-            {"convert/native_to_value/" + std::string(peer) + "/large", "allocs_per_node"});
-  }
-  for (const char* peer : {"nlohmann", "boost_json"}) {
-    Compare(runs, std::string("allocations value->native 100x100 vs ") + PeerName(peer),
-            "allocs/node", {"convert/value_to_native/ours/large", "allocs_per_node"},
-            {"convert/value_to_native/" + std::string(peer) + "/large", "allocs_per_node"});
-  }
-  for (const char* peer : {"nlohmann", "boost_json", "boost_json_arena"}) {
-    Compare(runs, std::string("nodes per tree 100x100, ours vs ") + PeerName(peer), "nodes",
-            {"convert/native_to_value/ours/large", "nodes"},
-            {"convert/native_to_value/" + std::string(peer) + "/large", "nodes"});
-  }
+  std::printf("\n%-56s %-11s %10s %10s %15s %9s\n", "measure (median of repetitions)", "unit",
+              "ours", "peer", "cv ours / peer", "ours/peer");
+  std::printf("%s\n", std::string(116, '-').c_str());
   Compare(runs, "Queries get vs gRPC unary (in-process)", "ns/call",
           {"call/queries_get/ours", "real_time"}, {"call/queries_get/grpc_unary", "real_time"});
   Compare(runs, "stream item vs gRPC stream message", "ns/item",
           {"call/stream_item/ours", "real_time"}, {"call/stream_item/grpc_stream", "real_time"});
+  Compare(runs, "Queries get vs gRPC unary (loopback TCP)", "ns/call",
+          {"call/queries_get_loopback/ours", "real_time"},
+          {"call/queries_get_loopback/grpc_unary", "real_time"});
+  Compare(runs, "stream item vs gRPC stream message (loopback TCP)", "ns/item",
+          {"call/stream_item_loopback/ours", "real_time"},
+          {"call/stream_item_loopback/grpc_stream", "real_time"});
   for (const char* run :
        {"define/result", "define/all_methods", "bind/counters", "bind/queries", "bind/stream"}) {
     PrintRow(std::string(run) + " (no peer)", "ns", Look(runs, {run, "real_time"}), nullptr);

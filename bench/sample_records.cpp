@@ -36,6 +36,47 @@ std::shared_ptr<const Provider::Result> MakeResult(Shape shape) {
   return result;
 }
 
+std::string ShapeName(Shape shape) {
+  return std::to_string(shape.snapshots) + "x" + std::to_string(shape.values);
+}
+
+// The sample trees are a few levels deep, so the walk may recurse.
+nlohmann::json ContentOf(const Jorv::Data::DataValuePtr& value) {
+  using namespace Jorv::Data;
+  if (!value) return nlohmann::json();
+  switch (value->GetType()) {
+    case DataType::INTEGER:
+      return static_cast<const IntegerValue&>(*value).GetValue();
+    case DataType::DOUBLE:
+      return static_cast<const DoubleValue&>(*value).GetValue();
+    case DataType::BOOLEAN:
+      return static_cast<const BooleanValue&>(*value).GetValue();
+    case DataType::STRING:
+      return static_cast<const StringValue&>(*value).GetValue();
+    case DataType::OPTIONAL:
+      return ContentOf(static_cast<const OptionalValue&>(*value).value());
+    case DataType::LIST: {
+      nlohmann::json array = nlohmann::json::array();
+      for (const auto& element : static_cast<const ListValue&>(*value).GetElements()) {
+        array.push_back(ContentOf(element));
+      }
+      return array;
+    }
+    case DataType::STRUCTURE: {
+      nlohmann::json object = nlohmann::json::object();
+      for (const auto& field : static_cast<const CompoundValue&>(*value).GetFields()) {
+        const DataValuePtr& held = field.second;
+        const bool unset = held && held->GetType() == DataType::OPTIONAL &&
+                           !static_cast<const OptionalValue&>(*held).IsSet();
+        if (!unset) object[field.first] = ContentOf(held);
+      }
+      return object;
+    }
+    default:
+      return "<" + std::string(DataType::Name(value->GetType())) + ">";
+  }
+}
+
 std::size_t CountNodes(const Jorv::Data::DataValuePtr& value) {
   std::size_t count = 0;
   std::vector<const Jorv::Data::DataValue*> pending{value.get()};
@@ -137,48 +178,50 @@ Result FromRecords(const Provider::Result& result) {
 
 namespace {
 
-template <class T>
-nlohmann::json OrNull(const std::optional<T>& optional) {
-  return optional ? nlohmann::json(*optional) : nlohmann::json(nullptr);
-}
-
-template <class T>
-void ReadOptional(const nlohmann::json& j, std::optional<T>& out) {
-  if (j.is_null()) {
-    out.reset();
-  } else {
-    out = j.get<T>();
-  }
-}
-
 Jorv::DateTime ParseTime(const char* text, std::size_t size) {
   boost::optional<Jorv::DateTime> parsed = Jorv::DateTime::Parse(boost::string_view(text, size));
   if (!parsed) throw std::runtime_error("malformed timestamp");
   return *parsed;
 }
 
+template <class T>
+void ReadOptional(const nlohmann::json& j, const char* key, std::optional<T>& out) {
+  const auto found = j.find(key);
+  if (found == j.end()) {
+    out.reset();
+  } else {
+    out = found->template get<T>();
+  }
+}
+
 }  // namespace
 
 void to_json(nlohmann::json& j, const ResourceId& r) {
-  j = {{"key", r.key}, {"type", r.type}, {"scheme", r.scheme}, {"id_value", r.id_value}};
+  j["key"] = r.key;
+  j["type"] = r.type;
+  j["scheme"] = r.scheme;
+  j["id_value"] = r.id_value;
 }
 void to_json(nlohmann::json& j, const Value& v) {
-  j = {{"chandle", v.chandle},
-       {"raw", OrNull(v.raw)},
-       {"value", OrNull(v.value)},
-       {"opaque", OrNull(v.opaque)}};
+  j["chandle"] = v.chandle;
+  if (v.raw) j["raw"] = *v.raw;
+  if (v.value) j["value"] = *v.value;
+  if (v.opaque) j["opaque"] = *v.opaque;
 }
 void to_json(nlohmann::json& j, const Snapshot& s) {
-  j = {{"resource_ids", OrNull(s.resource_ids)}, {"values", s.values}};
+  if (s.resource_ids) j["resource_ids"] = *s.resource_ids;
+  j["values"] = s.values;
 }
 void to_json(nlohmann::json& j, const Message& m) {
-  j = {{"id", m.id}, {"default_message", m.default_message}, {"args", m.args}};
+  j["id"] = m.id;
+  j["default_message"] = m.default_message;
+  j["args"] = m.args;
 }
 void to_json(nlohmann::json& j, const Result& r) {
-  j = {{"query", r.query},
-       {"timestamp", r.timestamp.ToString()},
-       {"snapshots", r.snapshots},
-       {"messages", r.messages}};
+  j["query"] = r.query;
+  j["timestamp"] = r.timestamp.ToString();
+  j["snapshots"] = r.snapshots;
+  j["messages"] = r.messages;
 }
 
 void from_json(const nlohmann::json& j, ResourceId& r) {
@@ -189,12 +232,12 @@ void from_json(const nlohmann::json& j, ResourceId& r) {
 }
 void from_json(const nlohmann::json& j, Value& v) {
   j.at("chandle").get_to(v.chandle);
-  ReadOptional(j.at("raw"), v.raw);
-  ReadOptional(j.at("value"), v.value);
-  ReadOptional(j.at("opaque"), v.opaque);
+  ReadOptional(j, "raw", v.raw);
+  ReadOptional(j, "value", v.value);
+  ReadOptional(j, "opaque", v.opaque);
 }
 void from_json(const nlohmann::json& j, Snapshot& s) {
-  ReadOptional(j.at("resource_ids"), s.resource_ids);
+  ReadOptional(j, "resource_ids", s.resource_ids);
   j.at("values").get_to(s.values);
 }
 void from_json(const nlohmann::json& j, Message& m) {
@@ -213,14 +256,16 @@ void from_json(const nlohmann::json& j, Result& r) {
 namespace {
 
 template <class T>
-void SetOptional(boost::json::value& slot, const std::optional<T>& optional) {
-  if (optional) slot = boost::json::value_from(*optional, slot.storage());
+void EmplaceOptional(boost::json::object& o, boost::json::string_view key,
+                     const std::optional<T>& optional) {
+  if (optional) o.emplace(key, boost::json::value_from(*optional, o.storage()));
 }
 
 template <class T>
-std::optional<T> GetOptional(const boost::json::value& jv) {
-  if (jv.is_null()) return std::nullopt;
-  return boost::json::value_to<T>(jv);
+std::optional<T> GetOptional(const boost::json::object& o, boost::json::string_view key) {
+  const boost::json::value* found = o.if_contains(key);
+  if (found == nullptr) return std::nullopt;
+  return boost::json::value_to<T>(*found);
 }
 
 }  // namespace
@@ -235,32 +280,32 @@ void tag_invoke(const boost::json::value_from_tag&, boost::json::value& jv, cons
 }
 void tag_invoke(const boost::json::value_from_tag&, boost::json::value& jv, const Value& v) {
   boost::json::object& o = jv.emplace_object();
-  o.reserve(4);
+  o.reserve(1 + v.raw.has_value() + v.value.has_value() + v.opaque.has_value());
   o.emplace("chandle", v.chandle);
-  SetOptional(o["raw"], v.raw);
-  SetOptional(o["value"], v.value);
-  SetOptional(o["opaque"], v.opaque);
+  EmplaceOptional(o, "raw", v.raw);
+  EmplaceOptional(o, "value", v.value);
+  EmplaceOptional(o, "opaque", v.opaque);
 }
 void tag_invoke(const boost::json::value_from_tag&, boost::json::value& jv, const Snapshot& s) {
   boost::json::object& o = jv.emplace_object();
-  o.reserve(2);
-  SetOptional(o["resource_ids"], s.resource_ids);
-  o["values"] = boost::json::value_from(s.values, o.storage());
+  o.reserve(1 + s.resource_ids.has_value());
+  EmplaceOptional(o, "resource_ids", s.resource_ids);
+  o.emplace("values", boost::json::value_from(s.values, o.storage()));
 }
 void tag_invoke(const boost::json::value_from_tag&, boost::json::value& jv, const Message& m) {
   boost::json::object& o = jv.emplace_object();
   o.reserve(3);
   o.emplace("id", m.id);
   o.emplace("default_message", m.default_message);
-  o["args"] = boost::json::value_from(m.args, o.storage());
+  o.emplace("args", boost::json::value_from(m.args, o.storage()));
 }
 void tag_invoke(const boost::json::value_from_tag&, boost::json::value& jv, const Result& r) {
   boost::json::object& o = jv.emplace_object();
   o.reserve(4);
   o.emplace("query", r.query);
   o.emplace("timestamp", r.timestamp.ToString());
-  o["snapshots"] = boost::json::value_from(r.snapshots, o.storage());
-  o["messages"] = boost::json::value_from(r.messages, o.storage());
+  o.emplace("snapshots", boost::json::value_from(r.snapshots, o.storage()));
+  o.emplace("messages", boost::json::value_from(r.messages, o.storage()));
 }
 
 ResourceId tag_invoke(const boost::json::value_to_tag<ResourceId>&, const boost::json::value& jv) {
@@ -274,15 +319,15 @@ Value tag_invoke(const boost::json::value_to_tag<Value>&, const boost::json::val
   const boost::json::object& o = jv.as_object();
   Value v;
   v.chandle = boost::json::value_to<long long>(o.at("chandle"));
-  v.raw = GetOptional<long long>(o.at("raw"));
-  v.value = GetOptional<double>(o.at("value"));
-  v.opaque = GetOptional<std::string>(o.at("opaque"));
+  v.raw = GetOptional<long long>(o, "raw");
+  v.value = GetOptional<double>(o, "value");
+  v.opaque = GetOptional<std::string>(o, "opaque");
   return v;
 }
 Snapshot tag_invoke(const boost::json::value_to_tag<Snapshot>&, const boost::json::value& jv) {
   const boost::json::object& o = jv.as_object();
   Snapshot s;
-  s.resource_ids = GetOptional<std::vector<ResourceId>>(o.at("resource_ids"));
+  s.resource_ids = GetOptional<std::vector<ResourceId>>(o, "resource_ids");
   s.values = boost::json::value_to<std::vector<Value>>(o.at("values"));
   return s;
 }

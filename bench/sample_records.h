@@ -26,8 +26,12 @@ struct Shape {
   int ValueCount() const { return snapshots * values; }
 };
 
-constexpr Shape kLarge{100, 100};
-constexpr Shape kSmall{1, 10};
+// The sizes every conversion is measured at, smallest first: growth of the cost per value
+// from one to the next is part of what the benchmarks show.
+constexpr Shape kShapes[] = {{1, 10}, {10, 100}, {100, 100}, {1000, 100}};
+
+// "SNAPSHOTSxVALUES", as benchmark names and the report spell a shape.
+std::string ShapeName(Shape shape);
 
 // The Result of our records that `shape` describes.
 std::shared_ptr<const Provider::Result> MakeResult(Shape shape);
@@ -48,6 +52,11 @@ bool FromValue(const Jorv::Data::DataValuePtr& value, T& native,
   return Jorv::Data::ValueToNativeAdapter::Adapt(
       value, Jorv::Data::ValueToNativeAdapter::AdaptMethod<T>::Get(), &native, messages);
 }
+
+// The content of `value` as JSON, the way the peers write the same record: a structure as an
+// object of its fields, an unset optional left out, a set one as what it holds, a list as an
+// array, primitives as themselves.
+nlohmann::json ContentOf(const Jorv::Data::DataValuePtr& value);
 
 // The data values in the tree under `value`, itself included.
 std::size_t CountNodes(const Jorv::Data::DataValuePtr& value);
@@ -99,7 +108,8 @@ bool operator==(const Result& a, const Result& b);
 // The plain form of `result`, field for field.
 Result FromRecords(const Provider::Result& result);
 
-// nlohmann::json: every field written, an unset optional as null; the timestamp as text.
+// nlohmann::json, written as its users write it: per-key assignment, an unset optional left
+// out; the timestamp as text.
 void to_json(nlohmann::json& j, const ResourceId& r);
 void to_json(nlohmann::json& j, const Value& v);
 void to_json(nlohmann::json& j, const Snapshot& s);
@@ -112,7 +122,8 @@ void from_json(const nlohmann::json& j, Message& m);
 // Throws nlohmann::json::exception, or std::runtime_error for a malformed timestamp.
 void from_json(const nlohmann::json& j, Result& r);
 
-// Boost.JSON, the same encoding; every value is built in the storage of `jv`.
+// Boost.JSON, the same document: tag_invoke with objects reserved to their size and members
+// emplaced; every value is built in the storage of `jv`.
 void tag_invoke(const boost::json::value_from_tag&, boost::json::value& jv, const ResourceId& r);
 void tag_invoke(const boost::json::value_from_tag&, boost::json::value& jv, const Value& v);
 void tag_invoke(const boost::json::value_from_tag&, boost::json::value& jv, const Snapshot& s);

@@ -1,13 +1,14 @@
-# Install rules: the headers under include/ with their repository-relative paths, the two
+# Install rules: the headers under include/ with their repository-relative paths, the three
 # libraries, and a CMake package so that other projects can
 #   find_package(StatsProvider CONFIG REQUIRED)
 #   target_link_libraries(app PRIVATE StatsProvider::stats_provider)
+# and, to call between processes, StatsProvider::jorv_remote.
 
 include(CMakePackageConfigHelpers)
 
 set(STATS_PROVIDER_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/StatsProvider)
 
-install(TARGETS jorv_framework stats_provider
+install(TARGETS jorv_framework stats_provider jorv_remote
         EXPORT StatsProviderTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}

@@ -9,7 +9,7 @@ build=${1:?usage: scripts/fuzz.sh BUILD_DIR [SECONDS] [HARNESS ...]}
 seconds=${2:-60}
 shift $(( $# < 2 ? $# : 2 ))
 harnesses=("$@")
-[ ${#harnesses[@]} -eq 0 ] && harnesses=(records methods values)
+[ ${#harnesses[@]} -eq 0 ] && harnesses=(records methods values wire)
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 scratch=$(mktemp -d)

@@ -5,7 +5,9 @@
 # Usage: scripts/install-deps.sh [extra-package ...]
 set -euo pipefail
 
-packages=(cmake make g++ libboost1.81-dev libgtest-dev libgmock-dev libbenchmark-dev "$@")
+packages=(cmake make g++ pkg-config libboost1.81-dev libboost-json1.81-dev libgtest-dev libgmock-dev
+          libbenchmark-dev libgrpc++-dev protobuf-compiler-grpc libprotobuf-dev protobuf-compiler
+          openssl "$@")
 
 missing=()
 for p in "${packages[@]}"; do

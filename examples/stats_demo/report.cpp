@@ -93,7 +93,7 @@ std::string FormatQuantity(double value, const Counters::Unit& unit,
   }
 }
 
-void PrintCounters(std::ostream& out, const Counters::ListResult& counters) {
+std::vector<Row> CounterRows(const Counters::ListResult& counters) {
   std::vector<Row> rows;
   for (const auto& counter : counters.registered) {
     std::string resource = "host";
@@ -110,6 +110,11 @@ void PrintCounters(std::ostream& out, const Counters::ListResult& counters) {
     }
     rows.push_back(std::move(row));
   }
+  return rows;
+}
+
+void PrintCounters(std::ostream& out, const Counters::ListResult& counters) {
+  const std::vector<Row> rows = CounterRows(counters);
   PrintTable(out, {"counter", "type", "unit", "per", "what"}, rows);
   if (!counters.unregistered.empty()) {
     out << "  no longer served:";
@@ -130,27 +135,37 @@ ResultPrinter::ResultPrinter(const Counters::ListResult& counters,
   }
 }
 
-std::string ResultPrinter::Format(const Api::Value& value) const {
-  const auto known = byHandle_.find(value.chandle);
-  boost::optional<double> number = value.value;
-  if (!number && value.raw) number = static_cast<double>(*value.raw);
+std::string ResultPrinter::Format(const Api::Value& value,
+                                  const boost::optional<double>& number) const {
   if (!number) return "n/a";
+  const auto known = byHandle_.find(value.chandle);
   if (known == byHandle_.end() || !known->second.edition) return Fixed(*number, 2);
   const auto& edition = *known->second.edition;
   return FormatQuantity(*number, edition.unit_info->unit, edition.unit_factor_info->unit_factor);
 }
 
-void ResultPrinter::Print(std::ostream& out, const Api::Result& result) const {
-  out << "Result of " << result.query << " at " << result.timestamp.ToString() << "\n";
-  std::vector<Row> rows;
+std::vector<ValueRow> ResultPrinter::Rows(const Api::Result& result) const {
+  std::vector<ValueRow> rows;
   for (const auto& snapshot : result.snapshots) {
     const std::string resource = Resource(*snapshot);
     for (const auto& value : snapshot->values) {
       const auto known = byHandle_.find(value->chandle);
-      const std::string counter =
-          known != byHandle_.end() ? known->second.id : "handle " + std::to_string(value->chandle);
-      rows.push_back(Row{resource, counter, Format(*value)});
+      boost::optional<double> number = value->value;
+      if (!number && value->raw) number = static_cast<double>(*value->raw);
+      rows.push_back(ValueRow{
+          resource,
+          known != byHandle_.end() ? known->second.id : "handle " + std::to_string(value->chandle),
+          number, Format(*value, number)});
     }
+  }
+  return rows;
+}
+
+void ResultPrinter::Print(std::ostream& out, const Api::Result& result) const {
+  out << "Result of " << result.query << " at " << result.timestamp.ToString() << "\n";
+  std::vector<Row> rows;
+  for (ValueRow& row : Rows(result)) {
+    rows.push_back(Row{std::move(row.resource), std::move(row.counter), std::move(row.text)});
   }
   PrintTable(out, {"resource", "counter", "value"}, rows);
   for (const auto& message : result.messages) out << "  note: " << message->default_message << "\n";

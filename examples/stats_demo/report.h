@@ -16,8 +16,18 @@ namespace StatsDemo {
 
 namespace Api = ::Com::Zentak::Stats::Provider;
 
-// Prints one row per counter: identifier, type, unit, what it is qualified by, label.
+// One row per counter: identifier, type, unit, what it is qualified by, label.
+std::vector<std::vector<std::string>> CounterRows(const Api::CountersSvc::ListResult& counters);
+// Prints the counter rows as a table, then the counters no longer served.
 void PrintCounters(std::ostream& out, const Api::CountersSvc::ListResult& counters);
+
+// One value of a result, named and formatted.
+struct ValueRow {
+  std::string resource;
+  std::string counter;
+  boost::optional<double> value;  // the value, or the raw count, when there is one
+  std::string text;               // the value with its unit, "n/a" without one
+};
 
 // Knows the counters of a query by handle, so that values print with their names and units.
 class ResultPrinter {
@@ -28,6 +38,8 @@ class ResultPrinter {
 
   // Prints `result` as a table of resource, counter and value, then its messages.
   void Print(std::ostream& out, const Api::Result& result) const;
+  // The values of `result`, snapshot by snapshot.
+  std::vector<ValueRow> Rows(const Api::Result& result) const;
   // The value of the counter `counterId` in `result`, when it has one.
   boost::optional<double> Find(const Api::Result& result, const std::string& counterId) const;
 
@@ -36,7 +48,7 @@ class ResultPrinter {
     std::string id;
     std::shared_ptr<const Api::CountersSvc::Metadata> edition;
   };
-  std::string Format(const Api::Value& value) const;
+  std::string Format(const Api::Value& value, const boost::optional<double>& number) const;
 
   std::map<long long, Known> byHandle_;
 };

@@ -23,6 +23,16 @@ class ApiProvider {
                            const Data::DataValuePtr& input,
                            const std::shared_ptr<AsyncActivation>& activation,
                            const AsyncApiResultCb& callback) = 0;
+
+  // As InvokeAsync, for an activation made for this call alone that nobody else holds (such as
+  // the copy a stub makes for a call without one): a provider that gives each call its own
+  // activation may use it instead of copying it again. By default the same as InvokeAsync.
+  virtual void InvokeAsyncWithOwnActivation(const std::shared_ptr<const MethodIdentifier>& method,
+                                            const Data::DataValuePtr& input,
+                                            std::shared_ptr<AsyncActivation> activation,
+                                            const AsyncApiResultCb& callback) {
+    InvokeAsync(method, input, activation, callback);
+  }
 };
 
 }  // namespace Core

@@ -29,7 +29,8 @@ class AsyncApiStub {
       provider_->InvokeAsync(method, input, activation, callback);
       return;
     }
-    provider_->InvokeAsync(method, input, defaultActivation_->CopyForCall(), callback);
+    provider_->InvokeAsyncWithOwnActivation(method, input, defaultActivation_->CopyForCall(),
+                                            callback);
   }
 
   const std::shared_ptr<Core::ApiProvider>& GetProvider() const { return provider_; }

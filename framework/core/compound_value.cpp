@@ -1,5 +1,8 @@
 #include "framework/core/compound_value.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "framework/core/standard_names.h"
 
 namespace Jorv {
@@ -7,7 +10,7 @@ namespace Data {
 namespace {
 
 // Moves `child` to `out` when this is the last reference to a value that has children.
-void ReleaseChild(DataValuePtr& child, std::vector<DataValuePtr>& out) {
+void ReleaseChild(DataValuePtr& child, detail::ValueStack& out) {
   if (!child || child.use_count() != 1) return;
   switch (child->GetType()) {
     case DataType::STRUCTURE:
@@ -24,6 +27,79 @@ void ReleaseChild(DataValuePtr& child, std::vector<DataValuePtr>& out) {
 
 }  // namespace
 
+FieldNames::FieldNames(std::vector<std::string> names) : names_(std::move(names)) {
+  std::sort(names_.begin(), names_.end());
+  names_.erase(std::unique(names_.begin(), names_.end()), names_.end());
+}
+
+FieldTable::size_type FieldTable::LowerBound(std::string_view name) const {
+  size_type low = 0;
+  size_type high = size();
+  while (low < high) {
+    const size_type middle = low + (high - low) / 2;
+    if (std::string_view(At(middle).first) < name) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return low;
+}
+
+FieldTable::const_iterator FieldTable::find(std::string_view name) const {
+  const size_type position = LowerBound(name);
+  if (position == size() || At(position).first != name) return end();
+  return {this, position};
+}
+
+const DataValuePtr& FieldTable::at(std::string_view name) const {
+  const auto found = find(name);
+  if (found == end()) throw std::out_of_range("no field " + std::string(name));
+  return found->second;
+}
+
+template <class MakeName>
+DataValuePtr* CompoundValue::FindOrInsert(std::string_view name, MakeName makeName) {
+  auto& slots = fields_.slots_;
+  const std::size_t size = slots.size();
+  // Fields usually arrive in name order: one comparison with the last finds the place.
+  std::size_t position = size;
+  if (size != 0 && !(std::string_view(slots.At(size - 1).first) < name)) {
+    position = fields_.LowerBound(name);
+    if (position < size && slots.At(position).first == name) return &slots.At(position).second;
+  }
+  return &slots.Insert(position, makeName(), nullptr)->second;
+}
+
+const std::string& CompoundValue::OwnName(std::string name) {
+  if (!ownedNames_) ownedNames_ = std::make_unique<std::deque<std::string>>();
+  ownedNames_->push_back(std::move(name));
+  return ownedNames_->back();
+}
+
+DataValuePtr* CompoundValue::CreateSlot(const std::string& name) {
+  return FindOrInsert(name, [&]() -> const std::string& { return OwnName(name); });
+}
+
+DataValuePtr* CompoundValue::CreateSlot(std::string&& name) {
+  return FindOrInsert(name, [&]() -> const std::string& { return OwnName(std::move(name)); });
+}
+
+DataValuePtr* CompoundValue::CreateSlot(LastingName name) {
+  return FindOrInsert(name.text, [&]() -> const std::string& { return name.text; });
+}
+
+void CompoundValue::CreateSlots(const FieldNames& names, DataValuePtr** slots) {
+  auto& table = fields_.slots_;
+  if (table.size() != 0 || !table.HasRoomAtEnd(names.size())) {
+    for (std::size_t i = 0; i < names.size(); ++i) slots[i] = CreateSlot(LastingName{names[i]});
+    return;
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    slots[i] = &table.AppendInFirstBlock(names[i], nullptr)->second;
+  }
+}
+
 bool CompoundValue::GetField(const std::string& name, DataValuePtr& value,
                              std::list<BaseMessage>& messages) const {
   const auto it = fields_.find(name);
@@ -37,15 +113,17 @@ bool CompoundValue::GetField(const std::string& name, DataValuePtr& value,
   return true;
 }
 
-void CompoundValue::ReleaseChildren(std::vector<DataValuePtr>& out) {
-  for (auto& field : fields_) ReleaseChild(field.second, out);
+void CompoundValue::ReleaseChildren(detail::ValueStack& out) {
+  auto& slots = fields_.slots_;
+  for (std::size_t i = 0; i < slots.size(); ++i) ReleaseChild(slots.At(i).second, out);
 }
 
-void ListValue::ReleaseChildren(std::vector<DataValuePtr>& out) {
-  for (auto& element : elements_) ReleaseChild(element, out);
+void ListValue::ReleaseChildren(detail::ValueStack& out) {
+  auto& slots = elements_.slots_;
+  for (std::size_t i = 0; i < slots.size(); ++i) ReleaseChild(slots.At(i), out);
 }
 
-void OptionalValue::ReleaseChildren(std::vector<DataValuePtr>& out) { ReleaseChild(value_, out); }
+void OptionalValue::ReleaseChildren(detail::ValueStack& out) { ReleaseChild(value_, out); }
 
 std::shared_ptr<ErrorValue> ErrorValue::Create(const std::string& name,
                                                const std::list<BaseMessage>& messages) {

@@ -7,21 +7,93 @@
 //   auto s = StructValue::GetInstance("com.example.point");
 //   *s->CreateSlot("x") = DataValue::Create(1LL);
 //   s->SetField("y", DataValue::Create(2LL));
+//
+// A builder that knows the number of fields or elements passes it on creation, and may pass an
+// arena (value_arena.h): the slots then take one block, drawn with the value from the arena.
 
+#include <cstddef>
+#include <deque>
+#include <iterator>
 #include <list>
-#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "framework/core/data_value.h"
+#include "framework/core/detail/stable_slots.h"
+#include "framework/core/value_arena.h"
 
 namespace Jorv {
 namespace Data {
 
-// A named set of fields kept in a map ordered by name.
+// One field of a structure: its name and the slot that holds its value.
+struct Field {
+  const std::string& first;
+  DataValuePtr second;
+};
+
+// A field name that outlives every value, such as the declared field names of a record kept in
+// static storage: slots made for it refer to it instead of copying it.
+struct LastingName {
+  const std::string& text;
+};
+
+// Field names for the structures of one shape, such as the declared fields of a record type,
+// sorted in byte order without repeats, so that a structure takes slots for all of them at once
+// without a search. Structures refer to these names instead of copying them: a FieldNames must
+// outlive every value made with it (keep it in static storage).
+class FieldNames {
+ public:
+  // Copies of `names`, sorted, each once.
+  explicit FieldNames(std::vector<std::string> names);
+  std::size_t size() const { return names_.size(); }
+  const std::string& operator[](std::size_t position) const { return names_[position]; }
+
+ private:
+  std::vector<std::string> names_;
+};
+
+// The fields of a structure in ascending byte order of their names, each name once.
+class FieldTable {
+ public:
+  using value_type = Field;
+  using size_type = std::size_t;
+  using const_iterator = detail::SlotIterator<FieldTable, Field>;
+  using iterator = const_iterator;
+  using const_reverse_iterator = std::reverse_iterator<const_iterator>;
+  using reverse_iterator = const_reverse_iterator;
+
+  FieldTable() = default;
+  FieldTable(const FieldTable&) = delete;
+  FieldTable& operator=(const FieldTable&) = delete;
+
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, size()}; }
+  const_reverse_iterator rbegin() const { return const_reverse_iterator(end()); }
+  const_reverse_iterator rend() const { return const_reverse_iterator(begin()); }
+  size_type size() const { return slots_.size(); }
+  bool empty() const { return size() == 0; }
+  // The field named `name`, or end().
+  const_iterator find(std::string_view name) const;
+  size_type count(std::string_view name) const { return find(name) == end() ? 0 : 1; }
+  // The value of the field named `name`; throws std::out_of_range when there is none.
+  const DataValuePtr& at(std::string_view name) const;
+  // The field at `position` in name order.
+  const Field& At(size_type position) const { return slots_.At(position); }
+
+ private:
+  friend class CompoundValue;
+  // The position of the first field whose name is not below `name`.
+  size_type LowerBound(std::string_view name) const;
+
+  detail::StableSlots<Field> slots_;
+};
+
+// A named set of fields kept in order of their names.
 class CompoundValue : public DataValue {
  public:
-  using Fields = std::map<std::string, DataValuePtr>;
+  using Fields = FieldTable;
   // A name held by many values at once, such as the wire identifier of a record type, so that
   // each value of the type shares one string instead of copying it. Never null.
   using SharedName = std::shared_ptr<const std::string>;
@@ -29,31 +101,46 @@ class CompoundValue : public DataValue {
   const std::string& GetName() const { return *name_; }
   const Fields& GetFields() const { return fields_; }
 
-  // The slot for `name`, created empty when absent. Valid for the life of this value. Slots
-  // created in ascending name order are appended without a search.
-  DataValuePtr* CreateSlot(const std::string& name) {
-    return &fields_.emplace_hint(fields_.end(), name, nullptr)->second;
-  }
-  DataValuePtr* CreateSlot(std::string&& name) {
-    return &fields_.emplace_hint(fields_.end(), std::move(name), nullptr)->second;
-  }
+  // The slot for `name`, created empty when absent. Valid for the life of this value, however
+  // many fields follow. Slots created in ascending name order are appended without a search.
+  DataValuePtr* CreateSlot(const std::string& name);
+  DataValuePtr* CreateSlot(std::string&& name);
+  DataValuePtr* CreateSlot(LastingName name);
+  // The slots for every name of `names`, created empty where absent: slots[i] is the slot of
+  // names[i]. On a structure without fields this takes no search.
+  void CreateSlots(const FieldNames& names, DataValuePtr** slots);
   // Sets the field `name` to `value`, replacing an earlier one.
-  void SetField(const std::string& name, DataValuePtr value) { fields_[name] = std::move(value); }
+  void SetField(const std::string& name, DataValuePtr value) {
+    *CreateSlot(name) = std::move(value);
+  }
   // Finds the field `name`: true with `value` set when present; otherwise appends
   // "jorv.data.missing.field" (arguments: the field name, this value's name) and returns false.
   bool GetField(const std::string& name, DataValuePtr& value,
                 std::list<BaseMessage>& messages) const;
 
  protected:
-  explicit CompoundValue(std::string name)
-      : name_(std::make_shared<const std::string>(std::move(name))) {}
-  explicit CompoundValue(SharedName name) : name_(std::move(name)) {}
+  CompoundValue(DataType::EnumType type, std::string name)
+      : DataValue(type), name_(std::make_shared<const std::string>(std::move(name))) {}
+  // Room for `fieldCount` fields up front, drawn from `arena` when it is not null.
+  CompoundValue(DataType::EnumType type, SharedName name, std::size_t fieldCount, ValueArena* arena)
+      : DataValue(type), name_(std::move(name)) {
+    fields_.slots_.Reserve(fieldCount, arena);
+  }
   ~CompoundValue() override { DestroyChildrenIteratively(); }
-  void ReleaseChildren(std::vector<DataValuePtr>& out) override;
+  void ReleaseChildren(detail::ValueStack& out) override;
 
  private:
+  // The slot for `name`, made when absent with the name makeName() returns, which stays valid
+  // for the life of this value.
+  template <class MakeName>
+  DataValuePtr* FindOrInsert(std::string_view name, MakeName makeName);
+  // Keeps `name` for the life of this value.
+  const std::string& OwnName(std::string name);
+
   SharedName name_;
   Fields fields_;
+  // The names this value copied, for fields made without a lasting name.
+  std::unique_ptr<std::deque<std::string>> ownedNames_;
 };
 
 // A structure value: code 9, or 15 for a dynamic structure whose fields follow no declared
@@ -64,24 +151,22 @@ class StructValue final : public CompoundValue {
   static std::shared_ptr<StructValue> GetInstance(const std::string& name) {
     return std::make_shared<StructValue>(name, DataType::STRUCTURE);
   }
-  // A new, empty structure sharing the name `name` (not null).
-  static std::shared_ptr<StructValue> GetInstance(SharedName name) {
-    return std::make_shared<StructValue>(std::move(name), DataType::STRUCTURE);
+  // A new, empty structure sharing the name `name` (not null), with room for `fieldCount`
+  // fields, drawn with the value from `arena` when it is not null.
+  static std::shared_ptr<StructValue> GetInstance(SharedName name, std::size_t fieldCount = 0,
+                                                  ValueArena* arena = nullptr) {
+    return MakeValue<StructValue>(arena, std::move(name), DataType::STRUCTURE, fieldCount, arena);
   }
   // A new, empty dynamic structure (code 15) named `name`.
   static std::shared_ptr<StructValue> GetDynamicInstance(const std::string& name) {
     return std::make_shared<StructValue>(name, DataType::DYNAMIC_STRUCTURE);
   }
 
-  StructValue(const std::string& name, DataType::EnumType type)
-      : CompoundValue(name), type_(type) {}
-  StructValue(SharedName name, DataType::EnumType type)
-      : CompoundValue(std::move(name)), type_(type) {}
-  DataType::EnumType GetType() const override { return type_; }
+  StructValue(const std::string& name, DataType::EnumType type) : CompoundValue(type, name) {}
+  StructValue(SharedName name, DataType::EnumType type, std::size_t fieldCount = 0,
+              ValueArena* arena = nullptr)
+      : CompoundValue(type, std::move(name), fieldCount, arena) {}
   void Accept(ValueVisitor& visitor) const override { visitor.VisitStruct(*this); }
-
- private:
-  DataType::EnumType type_;
 };
 
 // An error value (code 6): the name of an error and its fields, conventionally "messages", a
@@ -99,8 +184,7 @@ class ErrorValue final : public CompoundValue {
   static std::shared_ptr<ErrorValue> Create(const std::string& name,
                                             const std::list<BaseMessage>& messages);
 
-  explicit ErrorValue(const std::string& name) : CompoundValue(name) {}
-  DataType::EnumType GetType() const override { return kType; }
+  explicit ErrorValue(const std::string& name) : CompoundValue(kType, name) {}
   void Accept(ValueVisitor& visitor) const override { visitor.VisitError(*this); }
 
   // The messages of the field "messages", read back. Entries that are not well-formed
@@ -108,34 +192,66 @@ class ErrorValue final : public CompoundValue {
   std::list<BaseMessage> GetMessages() const;
 };
 
+// The elements of a list value, in order.
+class ElementTable {
+ public:
+  using value_type = DataValuePtr;
+  using size_type = std::size_t;
+  using const_iterator = detail::SlotIterator<ElementTable, DataValuePtr>;
+  using iterator = const_iterator;
+  using const_reverse_iterator = std::reverse_iterator<const_iterator>;
+  using reverse_iterator = const_reverse_iterator;
+
+  ElementTable() = default;
+  ElementTable(const ElementTable&) = delete;
+  ElementTable& operator=(const ElementTable&) = delete;
+
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, size()}; }
+  const_reverse_iterator rbegin() const { return const_reverse_iterator(end()); }
+  const_reverse_iterator rend() const { return const_reverse_iterator(begin()); }
+  size_type size() const { return slots_.size(); }
+  bool empty() const { return size() == 0; }
+  // The first and the last element; the list must not be empty.
+  const DataValuePtr& front() const { return At(0); }
+  const DataValuePtr& back() const { return At(size() - 1); }
+  // The element at `position`.
+  const DataValuePtr& At(size_type position) const { return slots_.At(position); }
+
+ private:
+  friend class ListValue;
+  detail::StableSlots<DataValuePtr> slots_;
+};
+
 // A list value (code 8) of a given list kind: 1 for lists, 3 for maps.
 class ListValue final : public DataValue {
  public:
   static constexpr DataType::EnumType kType = DataType::LIST;
-  using Elements = std::list<DataValuePtr>;
+  using Elements = ElementTable;
 
-  // A new, empty list of kind `kind`.
-  static std::shared_ptr<ListValue> GetInstance(int kind) {
-    return std::make_shared<ListValue>(kind);
+  // A new, empty list of kind `kind`, with room for `capacity` elements, drawn with the value
+  // from `arena` when it is not null.
+  static std::shared_ptr<ListValue> GetInstance(int kind, std::size_t capacity = 0,
+                                                ValueArena* arena = nullptr) {
+    return MakeValue<ListValue>(arena, kind, capacity, arena);
   }
 
-  explicit ListValue(int kind) : kind_(kind) {}
+  explicit ListValue(int kind, std::size_t capacity = 0, ValueArena* arena = nullptr)
+      : DataValue(kType), kind_(kind) {
+    elements_.slots_.Reserve(capacity, arena);
+  }
   ~ListValue() override { DestroyChildrenIteratively(); }
-  DataType::EnumType GetType() const override { return kType; }
   void Accept(ValueVisitor& visitor) const override { visitor.VisitList(*this); }
 
   int GetKind() const { return kind_; }
   const Elements& GetElements() const { return elements_; }
   // Appends an empty element slot; valid for the life of this value.
-  DataValuePtr* AppendSlot() {
-    elements_.emplace_back();
-    return &elements_.back();
-  }
+  DataValuePtr* AppendSlot() { return elements_.slots_.Insert(elements_.size()); }
   // Appends `value`.
-  void Append(DataValuePtr value) { elements_.push_back(std::move(value)); }
+  void Append(DataValuePtr value) { elements_.slots_.Insert(elements_.size(), std::move(value)); }
 
  protected:
-  void ReleaseChildren(std::vector<DataValuePtr>& out) override;
+  void ReleaseChildren(detail::ValueStack& out) override;
 
  private:
   int kind_;
@@ -147,12 +263,13 @@ class OptionalValue final : public DataValue {
  public:
   static constexpr DataType::EnumType kType = DataType::OPTIONAL;
 
-  // A new, unset optional value.
-  static std::shared_ptr<OptionalValue> GetInstance() { return std::make_shared<OptionalValue>(); }
+  // A new, unset optional value, drawn from `arena` when it is not null.
+  static std::shared_ptr<OptionalValue> GetInstance(ValueArena* arena = nullptr) {
+    return MakeValue<OptionalValue>(arena);
+  }
 
-  OptionalValue() = default;
+  OptionalValue() : DataValue(kType) {}
   ~OptionalValue() override { DestroyChildrenIteratively(); }
-  DataType::EnumType GetType() const override { return kType; }
   void Accept(ValueVisitor& visitor) const override { visitor.VisitOptional(*this); }
 
   bool IsSet() const { return set_; }
@@ -167,7 +284,7 @@ class OptionalValue final : public DataValue {
   }
 
  protected:
-  void ReleaseChildren(std::vector<DataValuePtr>& out) override;
+  void ReleaseChildren(detail::ValueStack& out) override;
 
  private:
   bool set_ = false;

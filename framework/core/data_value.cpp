@@ -37,15 +37,18 @@ const char* DataType::Name(EnumType type) {
   return "unknown";
 }
 
-void DataValue::DestroyChildrenIteratively() {
-  std::vector<DataValuePtr> pending;
+void DataValue::DestroyTree() {
+  detail::ValueStack pending;
   ReleaseChildren(pending);
   while (!pending.empty()) {
-    DataValuePtr value = std::move(pending.back());
-    pending.pop_back();
+    DataValuePtr value = pending.pop();
     // A value nobody else holds gives up its children before it dies, so its own destructor
-    // finds nothing to recurse into. Values made by this runtime are never const objects.
-    if (value.use_count() == 1) const_cast<DataValue&>(*value).ReleaseChildren(pending);
+    // has nothing left to walk. Values made by this runtime are never const objects.
+    if (value.use_count() == 1) {
+      auto& owned = const_cast<DataValue&>(*value);
+      owned.ReleaseChildren(pending);
+      owned.childrenReleased_ = true;
+    }
   }
 }
 

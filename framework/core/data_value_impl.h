@@ -19,8 +19,8 @@ template <>
 struct PrimitiveTraits<std::string> {
   using ValueClass = StringValue;
   static constexpr const char* kKind = "string";
-  static std::shared_ptr<StringValue> Make(const std::string& v) {
-    return StringValue::GetInstance(v);
+  static std::shared_ptr<StringValue> Make(const std::string& v, ValueArena* arena) {
+    return StringValue::GetInstance(v, arena);
   }
   static bool FromHeld(const std::string& held, std::string& out) {
     out = held;
@@ -33,7 +33,9 @@ template <>
 struct PrimitiveTraits<long long> {
   using ValueClass = IntegerValue;
   static constexpr const char* kKind = "integer";
-  static std::shared_ptr<IntegerValue> Make(long long v) { return IntegerValue::GetInstance(v); }
+  static std::shared_ptr<IntegerValue> Make(long long v, ValueArena* arena) {
+    return IntegerValue::GetInstance(v, arena);
+  }
   static bool FromHeld(long long held, long long& out) {
     out = held;
     return true;
@@ -45,7 +47,9 @@ template <>
 struct PrimitiveTraits<double> {
   using ValueClass = DoubleValue;
   static constexpr const char* kKind = "double";
-  static std::shared_ptr<DoubleValue> Make(double v) { return DoubleValue::GetInstance(v); }
+  static std::shared_ptr<DoubleValue> Make(double v, ValueArena* arena) {
+    return DoubleValue::GetInstance(v, arena);
+  }
   static bool FromHeld(double held, double& out) {
     out = held;
     return true;
@@ -57,7 +61,9 @@ template <>
 struct PrimitiveTraits<bool> {
   using ValueClass = BooleanValue;
   static constexpr const char* kKind = "boolean";
-  static std::shared_ptr<BooleanValue> Make(bool v) { return BooleanValue::GetInstance(v); }
+  static std::shared_ptr<BooleanValue> Make(bool v, ValueArena* arena) {
+    return BooleanValue::GetInstance(v, arena);
+  }
   static bool FromHeld(bool held, bool& out) {
     out = held;
     return true;
@@ -69,8 +75,8 @@ template <>
 struct PrimitiveTraits<DateTime> {
   using ValueClass = StringValue;
   static constexpr const char* kKind = "date-time";
-  static std::shared_ptr<StringValue> Make(const DateTime& v) {
-    return StringValue::GetInstance(v.ToString());
+  static std::shared_ptr<StringValue> Make(const DateTime& v, ValueArena* arena) {
+    return StringValue::GetInstance(v.ToString(), arena);
   }
   static bool FromHeld(const std::string& held, DateTime& out) { return Parse(held, out); }
   static bool Parse(const std::string& text, DateTime& out) {
@@ -84,15 +90,17 @@ template <>
 struct PrimitiveTraits<Void> {
   using ValueClass = VoidValue;
   static constexpr const char* kKind = "void";
-  static std::shared_ptr<VoidValue> Make(const Void&) { return VoidValue::GetInstance(); }
+  static std::shared_ptr<VoidValue> Make(const Void&, ValueArena* arena) {
+    return VoidValue::GetInstance(arena);
+  }
   static bool Parse(const std::string&, Void&) { return false; }
 };
 
 }  // namespace detail
 
 template <class T>
-DataValuePtr DataValue::Create(const T& value) {
-  return detail::PrimitiveTraits<T>::Make(value);
+DataValuePtr DataValue::Create(const T& value, ValueArena* arena) {
+  return detail::PrimitiveTraits<T>::Make(value, arena);
 }
 
 template <class T>

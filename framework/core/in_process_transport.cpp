@@ -1,6 +1,5 @@
 #include "framework/core/in_process_transport.h"
 
-#include <deque>
 #include <exception>
 #include <functional>
 #include <list>
@@ -102,7 +101,8 @@ class Strand : public std::enable_shared_from_this<Strand> {
 
   std::mutex mutex_;
   bool running_ = false;
-  std::deque<std::function<void()>> queue_;
+  // A list, not a deque: an idle strand, the usual one, allocates nothing for it.
+  std::list<std::function<void()>> queue_;
 };
 
 AsyncApiResultCb ThroughStrand(AsyncApiResultCb client, std::shared_ptr<Strand> strand);
@@ -171,6 +171,21 @@ void InProcessApiProvider::InvokeAsync(const std::shared_ptr<const MethodIdentif
                                        const Data::DataValuePtr& input,
                                        const std::shared_ptr<AsyncActivation>& activation,
                                        const AsyncApiResultCb& callback) {
+  Route(method, input, activation ? activation->CopyForCall() : std::make_shared<AsyncActivation>(),
+        callback);
+}
+
+void InProcessApiProvider::InvokeAsyncWithOwnActivation(
+    const std::shared_ptr<const MethodIdentifier>& method, const Data::DataValuePtr& input,
+    std::shared_ptr<AsyncActivation> activation, const AsyncApiResultCb& callback) {
+  Route(method, input, activation ? std::move(activation) : std::make_shared<AsyncActivation>(),
+        callback);
+}
+
+void InProcessApiProvider::Route(const std::shared_ptr<const MethodIdentifier>& method,
+                                 const Data::DataValuePtr& input,
+                                 const std::shared_ptr<AsyncActivation>& ownActivation,
+                                 const AsyncApiResultCb& callback) {
   static const std::string kNone;
   const std::string& interfaceName = method && method->GetInterfaceIdentifier()
                                          ? method->GetInterfaceIdentifier()->GetName()
@@ -186,8 +201,6 @@ void InProcessApiProvider::InvokeAsync(const std::shared_ptr<const MethodIdentif
     Answer(callback, kNotFound, Describe(MessageIds::kUnknownMethod, methodName, interfaceName));
     return;
   }
-  const auto ownActivation =
-      activation ? activation->CopyForCall() : std::make_shared<AsyncActivation>();
   const AsyncApiResultCb providerSide = ThroughStrand(callback, std::make_shared<Strand>());
   try {
     target->Invoke(input, ownActivation, providerSide);

@@ -42,8 +42,16 @@ class InProcessApiProvider : public ApiProvider {
                    const Data::DataValuePtr& input,
                    const std::shared_ptr<AsyncActivation>& activation,
                    const AsyncApiResultCb& callback) override;
+  // As InvokeAsync, handing the method `activation` itself, which is the call's own already.
+  void InvokeAsyncWithOwnActivation(const std::shared_ptr<const MethodIdentifier>& method,
+                                    const Data::DataValuePtr& input,
+                                    std::shared_ptr<AsyncActivation> activation,
+                                    const AsyncApiResultCb& callback) override;
 
  private:
+  void Route(const std::shared_ptr<const MethodIdentifier>& method, const Data::DataValuePtr& input,
+             const std::shared_ptr<AsyncActivation>& ownActivation,
+             const AsyncApiResultCb& callback);
   std::shared_ptr<const Provider::AsyncApiInterface> Find(const std::string& name) const;
 
   mutable std::mutex mutex_;

@@ -20,6 +20,8 @@ inline constexpr char kOperationInputName[] = "com.zentak.jorv.std.operation_inp
 // Standard error names.
 inline constexpr char kInvalidArgument[] = "com.zentak.jorv.std.errors.invalid_argument";
 inline constexpr char kInternalServerError[] = "com.zentak.jorv.std.errors.internal_server_error";
+inline constexpr char kServiceUnavailable[] = "com.zentak.jorv.std.errors.service_unavailable";
+inline constexpr char kUnauthenticated[] = "com.zentak.jorv.std.errors.unauthenticated";
 
 }  // namespace Std
 }  // namespace Jorv

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "framework/core/detail/inline_stack.h"
 #include "framework/text/message_catalog.h"
 
 namespace Jorv {
@@ -16,7 +17,8 @@ constexpr char kMapEntryName[] = "map-entry";
 constexpr char kMapKey[] = "key";
 constexpr char kMapValue[] = "value";
 constexpr std::size_t kNoParent = static_cast<std::size_t>(-1);
-constexpr std::size_t kInitialCapacity = 32;
+// Room for a small value inside the validator, so that checking one allocates no work list.
+constexpr std::size_t kInlineCapacity = 32;
 
 // One step of a path: a field name (held by a definition or a value) or a list index, below the
 // node at `parent`. Node 0 is the root, the empty path.
@@ -54,9 +56,6 @@ class Validator {
  public:
   boost::optional<ValidationFailure> Run(const DataDefinitionPtr& definition,
                                          const DataValuePtr& value) {
-    // Room for a small value up front, so that it does not grow the lists step by step.
-    nodes_.reserve(kInitialCapacity);
-    pending_.reserve(kInitialCapacity);
     nodes_.push_back({kNoParent, nullptr, 0});
     pending_.push_back({definition.get(), &value, 0});
     while (!pending_.empty() && !failure_) {
@@ -197,15 +196,18 @@ class Validator {
           MakeMessage(MessageIds::kValidationStructName, Fmt(MessageIds::kValidationStructName),
                       definition.GetName(), PathOf(work.path), compound.GetName()));
     }
-    // Fields are queued last first, so they are checked in name order; the first missing one
-    // in name order is the one reported.
+    // Both field lists ascend by name: one pass from the back matches them. Fields are queued
+    // last first, so they are checked in name order; the first missing one in name order is
+    // the one reported.
     const std::string* missing = nullptr;
     const auto& fields = compound.GetFields();
     const auto& declared = definition.GetFields();
+    auto present = fields.rbegin();
     for (auto field = declared.rbegin(); field != declared.rend(); ++field) {
-      const auto found = fields.find(field->first);
-      if (found != fields.end()) {
-        Push(field->second, found->second, AddField(work.path, field->first));
+      while (present != fields.rend() && field->first < present->first) ++present;
+      if (present != fields.rend() && present->first == field->first) {
+        Push(field->second, present->second, AddField(work.path, field->first));
+        ++present;
       } else if (!field->second || field->second->GetType() != DefinitionType::OPTIONAL) {
         missing = &field->first;
       }
@@ -297,8 +299,8 @@ class Validator {
     failure_ = ValidationFailure{PathOf(path), std::move(message)};
   }
 
-  std::vector<PathNode> nodes_;
-  std::vector<Work> pending_;
+  Jorv::detail::InlineStack<PathNode, kInlineCapacity> nodes_;
+  Jorv::detail::InlineStack<Work, kInlineCapacity> pending_;
   std::vector<std::shared_ptr<const StructDefinition>> targets_;
   boost::optional<ValidationFailure> failure_;
 };

@@ -16,7 +16,10 @@ void BaseNative::AdapterHelper::AddUnknownFields(const BaseNative& native,
                                                  const std::shared_ptr<StructValue>& target) {
   if (!native.unknownFields) return;
   for (const auto& field : native.unknownFields->GetFields()) {
-    target->SetField(field.first, field.second);
+    // A declared field written already keeps its value; one still queued is written later
+    // and replaces what is set here.
+    DataValuePtr* slot = target->CreateSlot(field.first);
+    if (!*slot) *slot = field.second;
   }
 }
 

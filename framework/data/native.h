@@ -19,8 +19,10 @@
 //     };
 //   };
 
+#include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <boost/utility/string_view.hpp>
 
@@ -83,12 +85,23 @@ struct TypeInfo {
   }
 };
 
-// TypeInfo<T>::name() made once, shared by every structure written for T.
+// TypeInfo<T>::name() made once, shared by every structure written for T. The text is never
+// destroyed, so the shared pointer owns nothing and copying it counts no references.
 template <class T>
 const CompoundValue::SharedName& SharedTypeName() {
-  static const CompoundValue::SharedName name =
-      std::make_shared<const std::string>(TypeInfo<T>::name());
+  static const std::string* const text = new std::string(TypeInfo<T>::name());
+  static const CompoundValue::SharedName name(CompoundValue::SharedName(), text);
   return name;
+}
+
+// The declared field names of record T in byte order (as detail::KnownNames<T>::value), made
+// once and never destroyed, so that the structures written for T refer to them. T declares at
+// least one field.
+template <class T>
+const FieldNames& LastingFieldNames() {
+  static const FieldNames* const names = new FieldNames(std::vector<std::string>(
+      std::begin(detail::KnownNames<T>::value), std::end(detail::KnownNames<T>::value)));
+  return *names;
 }
 
 // The number of fields that record T lists.

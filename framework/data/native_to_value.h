@@ -19,6 +19,7 @@
 
 #include "framework/core/compound_value.h"
 #include "framework/core/localization.h"
+#include "framework/core/value_arena.h"
 #include "framework/data/native.h"
 #include "framework/data/native_kind.h"
 #include "framework/data/work_queue.h"
@@ -84,14 +85,19 @@ class NativeToValueAdapter {
   template <class T>
   static void NullMethod(const NativeConstPtr&, DataValuePtr* const&, Deque&,
                          std::list<BaseMessage>&);
+
+ private:
+  // Writes `native` into `*destination` at once; for the kinds detail::WritesInPlace<T>()
+  // accepts, which hold nothing to queue and cannot fail.
+  template <class T>
+  static void WriteInPlace(const T& native, DataValuePtr* destination, Deque& queue);
 };
 
-// The work queue of one native-to-value conversion, with the localizer given to Adapt.
+// The work queue of one native-to-value conversion, with the localizer given to Adapt and the
+// arena from which the conversion draws its values.
 class Deque {
  public:
-  explicit Deque(const L10n::RequestLocalizer& localizer) : localizer(localizer) {
-    entries.reserve(detail::kInitialQueueCapacity);
-  }
+  explicit Deque(const L10n::RequestLocalizer& localizer) : localizer(localizer) {}
   void Push(const NativeConstPtr& source, NativeToValueAdapter::Method method,
             DataValuePtr* destination) {
     entries.push_back({source, method, destination});
@@ -99,8 +105,9 @@ class Deque {
   // Drops all pending work after a failure.
   void Clear() { entries.clear(); }
 
-  detail::EntryStack<NativeToValueAdapter::Entry> entries;
+  detail::InlineEntryStack<NativeToValueAdapter::Entry> entries;
   const L10n::RequestLocalizer& localizer;
+  ValueArena arena;
 };
 
 // What a record's field list is walked with when the record is written: each field gets an

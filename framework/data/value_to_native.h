@@ -106,7 +106,7 @@ namespace V2N_internal {
 // The work queue of one value-to-native conversion.
 class StackMapCnt {
  public:
-  StackMapCnt() { entries.reserve(detail::kInitialQueueCapacity); }
+  StackMapCnt() = default;
   // Queues reading `source`, which must be a slot of the source tree (or the root handed to
   // Adapt), not a temporary.
   void Push(const DataValuePtr& source, ValueToNativeAdapter::Method method,
@@ -116,7 +116,7 @@ class StackMapCnt {
   // Drops all pending work after a failure.
   void Clear() { entries.clear(); }
 
-  detail::EntryStack<ValueToNativeAdapter::Entry> entries;
+  detail::InlineEntryStack<ValueToNativeAdapter::Entry> entries;
 };
 
 }  // namespace V2N_internal

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "framework/core/detail/inline_stack.h"
+
 namespace Jorv {
 namespace Data {
 
@@ -29,6 +31,11 @@ using EntryStack = std::vector<Entry>;
 // The room a queue reserves when it is made: enough that converting a small record does not
 // grow it step by step.
 constexpr std::size_t kInitialQueueCapacity = 16;
+
+// The entries of a queue whose first kInitialQueueCapacity entries live inside the queue
+// object itself, so that converting a small record allocates no queue at all.
+template <class Entry>
+using InlineEntryStack = Jorv::detail::InlineStack<Entry, kInitialQueueCapacity>;
 
 // An entry's source as its method takes it: as stored, or, for an engine that stores a pointer
 // to a shared pointer held by its source tree, the shared pointer pointed to.

@@ -39,6 +39,24 @@ constexpr Entry kCatalog[] = {
     {MessageIds::kUnknownInterface, "No interface {1} is published."},
     {MessageIds::kUnknownMethod, "The interface {2} has no method {1}."},
     {MessageIds::kMethodFailed, "The method {1} failed: {2}"},
+    {MessageIds::kValueTooLarge, "The encoded value of {1} bytes exceeds the limit of {2}."},
+    {MessageIds::kValueTooManyNodes, "The encoded value has more than {1} nodes."},
+    {MessageIds::kValueTruncated, "The encoded value ends early, at byte {1}."},
+    {MessageIds::kValueFormat, "The encoded value is of the unknown format {1}."},
+    {MessageIds::kValueKind, "Unknown value kind {1} at byte {2}."},
+    {MessageIds::kValueCount, "The count {1} at byte {2} exceeds what the value holds."},
+    {MessageIds::kValueFieldOrder, "The field '{1}' at byte {2} is out of order or repeated."},
+    {MessageIds::kValueMalformed, "Malformed {1} at byte {2}."},
+    {MessageIds::kValueTrailing, "{1} bytes follow the encoded value."},
+    {MessageIds::kRemoteUnavailable, "The service at {1} is unavailable: {2}"},
+    {MessageIds::kRemoteUnauthenticated, "The service at {1} refused the credentials: {2}"},
+    {MessageIds::kRemoteProtocol, "The peer broke the call protocol: {1}"},
+    {MessageIds::kRemoteFileUnreadable, "Cannot read the file '{1}'."},
+    {MessageIds::kRemoteInsecureAddress,
+     "Listening on {1}, which is not a loopback address, needs TLS or an explicit choice of an "
+     "insecure server."},
+    {MessageIds::kRemoteListenFailed, "Cannot listen on {1}."},
+    {MessageIds::kRemoteTlsIncomplete, "TLS needs {1}."},
 };
 
 }  // namespace

@@ -40,6 +40,32 @@ inline constexpr char kErrorMissing[] = "jorv.provider.error.missing";
 inline constexpr char kUnknownInterface[] = "jorv.core.unknown.interface";
 inline constexpr char kUnknownMethod[] = "jorv.core.unknown.method";
 inline constexpr char kMethodFailed[] = "jorv.core.method.failed";
+// Remote transport, data values that do not decode: a frame over the size limit (size, limit),
+// a value over the node limit (limit), a frame that ends early (offset), an unknown format
+// (format), an unknown kind (kind, offset), a count that what follows cannot hold (count,
+// offset), a field name out of order or repeated (name, offset), a malformed item (what,
+// offset), bytes left over (count).
+inline constexpr char kValueTooLarge[] = "jorv.remote.value.too.large";
+inline constexpr char kValueTooManyNodes[] = "jorv.remote.value.too.many.nodes";
+inline constexpr char kValueTruncated[] = "jorv.remote.value.truncated";
+inline constexpr char kValueFormat[] = "jorv.remote.value.format";
+inline constexpr char kValueKind[] = "jorv.remote.value.kind";
+inline constexpr char kValueCount[] = "jorv.remote.value.count";
+inline constexpr char kValueFieldOrder[] = "jorv.remote.value.field.order";
+inline constexpr char kValueMalformed[] = "jorv.remote.value.malformed";
+inline constexpr char kValueTrailing[] = "jorv.remote.value.trailing";
+// Remote transport, calls and set-up: a service that cannot be reached or went away (target,
+// transport status), one that refused the call's credentials (target, transport status), a
+// frame that breaks the protocol (what), a file that cannot be read (path), a listening
+// address that needs TLS (address), one that cannot be bound (address), TLS settings that
+// are incomplete (what is missing).
+inline constexpr char kRemoteUnavailable[] = "jorv.remote.unavailable";
+inline constexpr char kRemoteUnauthenticated[] = "jorv.remote.unauthenticated";
+inline constexpr char kRemoteProtocol[] = "jorv.remote.protocol";
+inline constexpr char kRemoteFileUnreadable[] = "jorv.remote.file.unreadable";
+inline constexpr char kRemoteInsecureAddress[] = "jorv.remote.insecure.address";
+inline constexpr char kRemoteListenFailed[] = "jorv.remote.listen.failed";
+inline constexpr char kRemoteTlsIncomplete[] = "jorv.remote.tls.incomplete";
 
 }  // namespace MessageIds
 }  // namespace Jorv

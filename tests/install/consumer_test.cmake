@@ -29,7 +29,8 @@ function(run)
 endfunction()
 
 # The libraries may not be built yet when the tree was only configured.
-run(${CMAKE_COMMAND} --build ${BUILD_DIR} --config ${CONFIG} --target jorv_framework stats_provider)
+run(${CMAKE_COMMAND} --build ${BUILD_DIR} --config ${CONFIG} --target jorv_framework stats_provider
+    jorv_remote)
 run(${CMAKE_COMMAND} --install ${INSTALL_DIR} --config ${CONFIG} --prefix ${prefix})
 
 # Every header of the library is installed under include/ at its repository path.
@@ -45,7 +46,7 @@ foreach(header IN LISTS headers)
   endif()
 endforeach()
 
-# The export names only the two libraries and what they need from outside.
+# The export names only the three libraries and what they need from outside.
 file(GLOB exports ${prefix}/lib*/cmake/StatsProvider/StatsProviderTargets*.cmake)
 if(NOT exports)
   message(FATAL_ERROR "consumer_test: no exported targets under ${prefix}")
@@ -85,9 +86,11 @@ if(NOT found MATCHES "=${prefix}/")
 endif()
 
 run(${CMAKE_COMMAND} --build ${consumer_build} --config ${CONFIG})
-file(GLOB_RECURSE programs ${consumer_build}/consumer ${consumer_build}/*/consumer)
-if(NOT programs)
-  message(FATAL_ERROR "consumer_test: the consumer program was not built")
-endif()
-list(GET programs 0 program)
-run(${program})
+foreach(name consumer remote_consumer)
+  file(GLOB_RECURSE programs ${consumer_build}/${name} ${consumer_build}/*/${name})
+  if(NOT programs)
+    message(FATAL_ERROR "consumer_test: the ${name} program was not built")
+  endif()
+  list(GET programs 0 program)
+  run(${program})
+endforeach()

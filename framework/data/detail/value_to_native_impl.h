@@ -41,13 +41,19 @@ inline const DataValuePtr* FieldSlot(const CompoundValue& structure, const char*
 
 // One pass over the fields of a structure and the sorted names of a record's fields: sets
 // found[declared[i]] to the slot of the field named names[i] (left null when absent). Returns
-// whether the structure has fields the record does not declare.
+// whether the structure has fields the record does not declare. A structure written for the
+// same record refers to the same `lasting` name strings, which match without comparing text.
 template <std::size_t N>
-bool MatchFields(const CompoundValue::Fields& fields, const boost::string_view (&names)[N],
-                 const std::size_t (&declared)[N], std::array<const DataValuePtr*, N>& found) {
+bool MatchFields(const CompoundValue::Fields& fields, const FieldNames& lasting,
+                 const boost::string_view (&names)[N], const std::size_t (&declared)[N],
+                 std::array<const DataValuePtr*, N>& found) {
   std::size_t known = 0;
   bool unknown = false;
   for (const auto& field : fields) {
+    if (known < N && &field.first == &lasting[known]) {
+      found[declared[known++]] = &field.second;
+      continue;
+    }
     const boost::string_view name(field.first);
     while (known < N && names[known] < name) ++known;
     if (known < N && names[known] == name) {
@@ -273,7 +279,8 @@ void ValueToNativeAdapter::CompoundHelper<StructValue>::AddFields(T* record) {
   if constexpr (count > 0) {
     using Known = detail::KnownNames<T>;
     std::array<const DataValuePtr*, count> found{};
-    unknown = detail::MatchFields(structure_->GetFields(), Known::value, Known::declared, found);
+    unknown = detail::MatchFields(structure_->GetFields(), LastingFieldNames<T>(), Known::value,
+                                  Known::declared, found);
     found_ = found.data();
     T::AdapterHelper::AddFields(*this);
     found_ = nullptr;

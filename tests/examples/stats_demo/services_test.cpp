@@ -12,6 +12,8 @@
 
 #include "examples/stats_demo/demo_messages.h"
 #include "examples/stats_demo/proc_fixture.h"
+#include "examples/stats_demo/stream_inbox.h"
+#include "examples/stats_demo/transports.h"
 #include "framework/core/in_process_transport.h"
 #include "support/service_client.h"
 
@@ -21,45 +23,26 @@ namespace {
 using namespace Api;
 using Jorv::Data::ErrorValue;
 using Jorv::Testing::Client;
+using Jorv::Testing::ExpectedMessage;
+using Jorv::Testing::ExpectError;
+using Testing::Inbox;
 using StreamResult = StreamSvc::AttachMethod::StreamResultCbType;
 
-// The reports an attachment received, with a way to wait for them.
-class Inbox {
- public:
-  struct Report {
-    std::shared_ptr<const Result> item;
-    std::shared_ptr<const ErrorValue> error;
-    StreamResult::Continuation next;
-  };
-  StreamResult Receiver() {
-    return StreamResult([this](const boost::optional<std::shared_ptr<const Result>>& item,
-                               const std::shared_ptr<const ErrorValue>& error,
-                               const Jorv::Progress&, StreamResult::Continuation&& next) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      reports_.push_back(Report{item ? *item : nullptr, error, std::move(next)});
-      arrived_.notify_all();
-    });
-  }
-  // Waits until `count` reports arrived (at most 10 s) and returns report `count`.
-  Report Await(std::size_t count) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    arrived_.wait_for(lock, std::chrono::seconds(10), [&] { return reports_.size() >= count; });
-    if (reports_.size() >= count) return reports_[count - 1];
-    ADD_FAILURE() << "only " << reports_.size() << " of " << count << " reports arrived";
-    return Report{};
-  }
-  std::size_t Count() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return reports_.size();
-  }
+constexpr char kNotFound[] = "com.zentak.jorv.std.errors.not_found";
+constexpr char kInvalidArgument[] = "com.zentak.jorv.std.errors.invalid_argument";
+constexpr char kAlreadyThere[] = "com.zentak.jorv.std.errors.already_in_desired_state";
+constexpr char kUnsupported[] = "com.zentak.jorv.std.errors.unsupported";
 
- private:
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::vector<Report> reports_;
-};
+// The one error a call completed with; `call` is handed the call's result object.
+template <class T, class Call>
+std::shared_ptr<const ErrorValue> ErrorOf(Call call) {
+  Client<T> client;
+  call(client.Result());
+  return client.Error();
+}
 
-class ServicesTest : public testing::Test {
+// Every test runs over the in-process transport and over the remote one.
+class ServicesTest : public testing::TestWithParam<const char*> {
  protected:
   ServicesTest() { provider_->PublishOn(*transport_); }
 
@@ -75,19 +58,20 @@ class ServicesTest : public testing::Test {
     const auto result = created.Output();
     return result ? result->query : "";
   }
+
   std::shared_ptr<const ErrorValue> CreateStream(const std::string& query, long long interval) {
     auto spec = std::make_shared<StreamSvc::CreateSpec>();
     spec->interval = interval;
     Client<Jorv::Void> done;
     stream_.Create(query, spec, nullptr, done.Result());
-    return done.calls.empty() ? ErrorValue::GetInstance("no answer") : done.calls[0].error;
+    EXPECT_EQ(done.calls.size(), 1u);
+    return done.calls.empty() ? nullptr : done.calls[0].error;
   }
-  std::shared_ptr<const ErrorValue> Attach(const std::string& query, Inbox& inbox,
-                                           bool fromStart = false) {
+
+  std::shared_ptr<StreamSvc::AttachSpec> Attaching() {
     auto spec = std::make_shared<StreamSvc::AttachSpec>();
-    if (fromStart) spec->from_timestamp = Jorv::DateTime::FromMillisSinceEpoch(0);
-    stream_.Attach(query, spec, nullptr, inbox.Receiver());
-    return inbox.Count() ? inbox.Await(1).error : nullptr;
+    spec->client_id = "test";
+    return spec;
   }
 
   Testing::ProcFixture proc_;
@@ -96,99 +80,208 @@ class ServicesTest : public testing::Test {
       std::make_shared<Jorv::Core::InProcessApiProvider>();
   std::unique_ptr<HostStatsProvider> provider_ =
       std::make_unique<HostStatsProvider>(proc_.Options(clock_));
-  std::shared_ptr<Jorv::Stub::AsyncApiStub> api_ =
-      std::make_shared<Jorv::Stub::AsyncApiStub>(transport_);
+  std::unique_ptr<Jorv::Remote::RemoteServer> server_;
+  std::shared_ptr<Jorv::Stub::AsyncApiStub> api_ = std::make_shared<Jorv::Stub::AsyncApiStub>(
+      std::string(GetParam()) == "remote" ? Testing::Remotely(transport_, server_) : transport_);
   CountersSvc::AsyncServiceStub counters_{api_};
   QueriesSvc::AsyncServiceStub queries_{api_};
   StreamSvc::AsyncServiceStub stream_{api_};
 };
 
-TEST_F(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors) {
+TEST_P(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors) {
   const std::string plain = CreateQuery("mem.total");  // a query without a stream
   const std::string streamed = CreateQuery("mem.total");
   ASSERT_EQ(CreateStream(streamed, 100), nullptr);
   const std::string unknown = "q-404";
-  Client<std::shared_ptr<const QueriesSvc::Info>> get;
-  queries_.Get(unknown, nullptr, get.Result());
-  Client<std::shared_ptr<const Result>> execute;
-  queries_.Execute(unknown, nullptr, execute.Result());
-  Client<Jorv::Void> remove, streamUpdate, streamDelete;
-  queries_.Delete(unknown, nullptr, remove.Result());
-  stream_.Update(unknown, std::make_shared<StreamSvc::UpdateSpec>(), nullptr,
-                 streamUpdate.Result());
-  stream_.Delete(plain, nullptr, streamDelete.Result());
-  Client<std::shared_ptr<const StreamSvc::Info>> streamGet;
-  stream_.Get(plain, nullptr, streamGet.Result());
-  Inbox withoutStream, ofUnknown, fromStart;
+  const auto update = std::make_shared<StreamSvc::UpdateSpec>();
+  const auto noChange = std::make_shared<QueriesSvc::UpdateSpec>();
 
-  const char* kNotFound = "com.zentak.jorv.std.errors.not_found";
-  const char* kInvalid = "com.zentak.jorv.std.errors.invalid_argument";
-  const struct {
-    std::shared_ptr<const ErrorValue> error;
-    const char* name;
-    std::string message;
-  } rows[] = {
-      {get.Error(), kNotFound, "stats.demo.query.not.found(" + unknown + ")"},
-      {execute.Error(), kNotFound, "stats.demo.query.not.found(" + unknown + ")"},
-      {remove.Error(), kNotFound, "stats.demo.query.not.found(" + unknown + ")"},
-      {streamUpdate.Error(), kNotFound, "stats.demo.query.not.found(" + unknown + ")"},
-      {streamDelete.Error(), kNotFound, "stats.demo.stream.not.found(" + plain + ")"},
-      {streamGet.Error(), kNotFound, "stats.demo.stream.not.found(" + plain + ")"},
-      {CreateStream(unknown, 100), kNotFound, "stats.demo.query.not.found(" + unknown + ")"},
-      {CreateStream(streamed, 100), "com.zentak.jorv.std.errors.already_in_desired_state",
-       "stats.demo.stream.exists(" + streamed + ")"},
-      {CreateStream(plain, 0), kInvalid, "stats.demo.stream.bad.interval(0)"},
-      {Attach(plain, withoutStream), kNotFound, "stats.demo.stream.not.found(" + plain + ")"},
-      {Attach(unknown, ofUnknown), kNotFound, "stats.demo.query.not.found(" + unknown + ")"},
-      {Attach(streamed, fromStart, true), "com.zentak.jorv.std.errors.unsupported",
-       "stats.demo.stream.no.history(1970-01-01T00:00:00.000Z)"},
+  const auto attach = [this](const std::string& query,
+                             std::shared_ptr<StreamSvc::AttachSpec> spec) {
+    Inbox inbox;
+    stream_.Attach(query, spec, nullptr, inbox.Receiver());
+    return inbox.Await(1).error;
   };
-  for (const auto& row : rows) {
-    EXPECT_EQ(Jorv::Testing::Summary(row.error), std::string(row.name) + " " + row.message);
+  auto fromStart = Attaching();
+  fromStart->from_timestamp = Jorv::DateTime::FromMillisSinceEpoch(0);
+  auto badTtl = std::make_shared<QueriesSvc::CreateSpec>();
+  badTtl->time_to_live = 0;
+  using Info = std::shared_ptr<const QueriesSvc::Info>;
+  using Void = Jorv::Void;
+
+  // The calls are made in table order, as the table is built.
+  struct Case {
+    const char* name;
+    std::shared_ptr<const ErrorValue> error;
+    const char* errorName;
+    ExpectedMessage message;
+  };
+  const Case cases[] = {
+      {"queries.get",
+       ErrorOf<Info>([&](auto r) { queries_.Get(unknown, nullptr, r); }),
+       kNotFound,
+       {MessageIds::kQueryNotFound, {unknown}}},
+      {"queries.update",
+       ErrorOf<Void>([&](auto r) { queries_.Update(unknown, noChange, nullptr, r); }),
+       kNotFound,
+       {MessageIds::kQueryNotFound, {unknown}}},
+      {"queries.delete",
+       ErrorOf<Void>([&](auto r) { queries_.Delete(unknown, nullptr, r); }),
+       kNotFound,
+       {MessageIds::kQueryNotFound, {unknown}}},
+      {"queries.execute",
+       ErrorOf<std::shared_ptr<const Result>>(
+           [&](auto r) { queries_.Execute(unknown, nullptr, r); }),
+       kNotFound,
+       {MessageIds::kQueryNotFound, {unknown}}},
+      {"queries.create",
+       ErrorOf<std::shared_ptr<const QueriesSvc::CreateResult>>(
+           [&](auto r) { queries_.Create(badTtl, nullptr, r); }),
+       kInvalidArgument,
+       {MessageIds::kBadTimeToLive, {"0"}}},
+      {"stream.create of unknown query",
+       CreateStream(unknown, 100),
+       kNotFound,
+       {MessageIds::kQueryNotFound, {unknown}}},
+      {"stream.create twice",
+       CreateStream(streamed, 100),
+       kAlreadyThere,
+       {MessageIds::kStreamExists, {streamed}}},
+      {"stream.create without interval",
+       CreateStream(plain, 0),
+       kInvalidArgument,
+       {MessageIds::kBadInterval, {"0"}}},
+      {"stream.get",
+       ErrorOf<std::shared_ptr<const StreamSvc::Info>>(
+           [&](auto r) { stream_.Get(plain, nullptr, r); }),
+       kNotFound,
+       {MessageIds::kStreamNotFound, {plain}}},
+      {"stream.update",
+       ErrorOf<Void>([&](auto r) { stream_.Update(unknown, update, nullptr, r); }),
+       kNotFound,
+       {MessageIds::kQueryNotFound, {unknown}}},
+      {"stream.delete",
+       ErrorOf<Void>([&](auto r) { stream_.Delete(plain, nullptr, r); }),
+       kNotFound,
+       {MessageIds::kStreamNotFound, {plain}}},
+      {"stream.attach without stream",
+       attach(plain, Attaching()),
+       kNotFound,
+       {MessageIds::kStreamNotFound, {plain}}},
+      {"stream.attach of unknown query",
+       attach(unknown, Attaching()),
+       kNotFound,
+       {MessageIds::kQueryNotFound, {unknown}}},
+      {"stream.attach from a start time",
+       attach(streamed, fromStart),
+       kUnsupported,
+       {MessageIds::kNoHistory, {"1970-01-01T00:00:00.000Z"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ExpectError(c.error, c.errorName, {c.message});
   }
 }
 
-TEST_F(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilStopped) {
+TEST_P(ServicesTest, EveryMethodAnswersWhatItWasAskedFor) {
+  Client<std::shared_ptr<const CountersSvc::ListResult>> counters;
+  counters_.List(boost::none, boost::none, nullptr, counters.Result());
+  ASSERT_TRUE(counters.Output());
+  EXPECT_FALSE(counters.Output()->registered.empty());
+
+  const std::string query = CreateQuery("mem.total");
+  Client<std::list<std::string>> listed;
+  queries_.List(nullptr, listed.Result());
+  EXPECT_EQ(listed.Output(), std::list<std::string>{query});
+  auto longer = std::make_shared<QueriesSvc::UpdateSpec>();
+  longer->time_to_live = 120;
+  Client<Jorv::Void> updated;
+  queries_.Update(query, longer, nullptr, updated.Result());
+  updated.Output();
+  Client<std::shared_ptr<const QueriesSvc::Info>> info;
+  queries_.Get(query, nullptr, info.Result());
+  ASSERT_TRUE(info.Output());
+  EXPECT_EQ(info.Output()->time_to_live, 120);
+  Client<std::shared_ptr<const Result>> executed;
+  queries_.Execute(query, nullptr, executed.Result());
+  ASSERT_TRUE(executed.Output());
+  EXPECT_EQ(executed.Output()->query, query);
+
+  ASSERT_EQ(CreateStream(query, 10), nullptr);
+  auto slower = std::make_shared<StreamSvc::UpdateSpec>();
+  slower->interval = 20;
+  Client<Jorv::Void> streamUpdated;
+  stream_.Update(query, slower, nullptr, streamUpdated.Result());
+  streamUpdated.Output();
+  Client<std::shared_ptr<const StreamSvc::Info>> streamInfo;
+  stream_.Get(query, nullptr, streamInfo.Result());
+  ASSERT_TRUE(streamInfo.Output());
+  EXPECT_EQ(streamInfo.Output()->interval, 20);
+  Client<Jorv::Void> streamDeleted;
+  stream_.Delete(query, nullptr, streamDeleted.Result());
+  streamDeleted.Output();
+  Client<Jorv::Void> deleted;
+  queries_.Delete(query, nullptr, deleted.Result());
+  deleted.Output();
+  EXPECT_EQ(ErrorOf<std::shared_ptr<const QueriesSvc::Info>>([&](auto r) {
+              queries_.Get(query, nullptr, r);
+            })->GetName(),
+            kNotFound);
+}
+
+TEST_P(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilStopped) {
   const std::string query = CreateQuery("cpu.total.usage");
   constexpr long long kInterval = 20;
   ASSERT_EQ(CreateStream(query, kInterval), nullptr);
+
   Inbox inbox;
   const auto start = std::chrono::steady_clock::now();
-  stream_.Attach(query, std::make_shared<StreamSvc::AttachSpec>(), nullptr, inbox.Receiver());
+  stream_.Attach(query, Attaching(), nullptr, inbox.Receiver());
   for (std::size_t i = 1; i <= 3; ++i) {
-    const Inbox::Report report = inbox.Await(i);
-    ASSERT_TRUE(report.item && report.next);
+    Inbox::Report report = inbox.Await(i);
+    ASSERT_TRUE(report.item);
+    EXPECT_EQ(report.error, nullptr);
     EXPECT_EQ(report.item->query, query);
-    EXPECT_EQ(report.item->snapshots.size(), 1u);
-    EXPECT_EQ(inbox.Count(), i) << "a result arrived before it was asked for";
-    report.next(i < 3 ? Jorv::MakeOptionalPtr<StreamResult>(inbox.Receiver())
-                      : Jorv::OptionalPtr<StreamResult>());
+    ASSERT_EQ(report.item->snapshots.size(), 1u);
+    ASSERT_TRUE(report.next);
+    if (i < 3) {
+      EXPECT_EQ(inbox.Count(), i) << "a result arrived before it was asked for";
+      report.next(Jorv::MakeOptionalPtr<StreamResult>(inbox.Receiver()));
+    } else {
+      report.next(Jorv::OptionalPtr<StreamResult>());
+    }
   }
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3 * kInterval));
   std::this_thread::sleep_for(std::chrono::milliseconds(5 * kInterval));
   EXPECT_EQ(inbox.Count(), 3u);
+
+  Client<Jorv::Void> deleted;
+  stream_.Delete(query, nullptr, deleted.Result());
+  deleted.Output();
 }
 
-TEST_F(ServicesTest, DeletingTheStreamOrTheProviderEndsAWaitingAttachment) {
+TEST_P(ServicesTest, DeletingTheStreamOrTheProviderEndsAWaitingAttachment) {
   const std::string query = CreateQuery("mem.total");
   ASSERT_EQ(CreateStream(query, 600000), nullptr);
-  Inbox deleted;
-  stream_.Attach(query, std::make_shared<StreamSvc::AttachSpec>(), nullptr, deleted.Receiver());
-  Client<Jorv::Void> done;
-  stream_.Delete(query, nullptr, done.Result());
-  done.Output();
-  EXPECT_TRUE(!deleted.Await(1).item && !deleted.Await(1).error);
+  Inbox deletedStream;
+  stream_.Attach(query, Attaching(), nullptr, deletedStream.Receiver());
+  Client<Jorv::Void> deleted;
+  stream_.Delete(query, nullptr, deleted.Result());
+  deleted.Output();
+  const Inbox::Report end = deletedStream.Await(1);
+  EXPECT_FALSE(end.item);
+  EXPECT_EQ(end.error, nullptr);
 
   ASSERT_EQ(CreateStream(query, 600000), nullptr);
   Inbox shutDown;
-  stream_.Attach(query, std::make_shared<StreamSvc::AttachSpec>(), nullptr, shutDown.Receiver());
+  stream_.Attach(query, Attaching(), nullptr, shutDown.Receiver());
   provider_.reset();
-  EXPECT_EQ(shutDown.Count(), 1u);
   EXPECT_FALSE(shutDown.Await(1).item);
-  EXPECT_EQ(deleted.Count(), 1u);
+  EXPECT_EQ(shutDown.Count(), 1u);
+  EXPECT_EQ(deletedStream.Count(), 1u);
 }
 
-TEST_F(ServicesTest, CountersListFiltersAndReportsInterfacesThatWentAway) {
+TEST_P(ServicesTest, CountersListFiltersAndReportsInterfacesThatWentAway) {
   const auto list = [this](boost::optional<long long> since) {
     auto filter = std::make_shared<CountersSvc::Filter>();
     filter->prefix = "net.";
@@ -200,6 +293,8 @@ TEST_F(ServicesTest, CountersListFiltersAndReportsInterfacesThatWentAway) {
   const auto first = list(boost::none);
   ASSERT_TRUE(first);
   EXPECT_EQ(first->registered.size(), 8u);  // four counters for each of lo and eth0
+  EXPECT_TRUE(first->unregistered.empty());
+
   proc_.Write("net/dev", "h\nh\n  lo: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n");
   const auto changes = list(first->last_updated);
   ASSERT_TRUE(changes);
@@ -208,6 +303,11 @@ TEST_F(ServicesTest, CountersListFiltersAndReportsInterfacesThatWentAway) {
             (std::list<std::string>{"net.eth0.receive.rate", "net.eth0.received",
                                     "net.eth0.send.rate", "net.eth0.sent"}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Transports, ServicesTest, testing::Values("in-process", "remote"),
+                         [](const auto& info) {
+                           return std::string(info.param) == "remote" ? "Remote" : "InProcess";
+                         });
 
 }  // namespace
 }  // namespace StatsDemo

@@ -13,6 +13,7 @@
 
 #include "framework/core/api_stub.h"
 #include "framework/core/value_ops.h"
+#include "support/body_method.h"
 #include "support/service_client.h"
 
 namespace Jorv {
@@ -20,38 +21,13 @@ namespace Core {
 namespace {
 
 using Data::DataValuePtr;
+using Testing::Body;
 using Testing::Summary;
-using Body = std::function<void(const DataValuePtr&, const std::shared_ptr<AsyncActivation>&,
-                                const AsyncApiResultCb&)>;
 
 constexpr char kInterface[] = "com.example.test";
 constexpr Progress kCompletion{0, 1, 1};
 
-// A published method that runs a test's body.
-class FakeMethod : public Provider::AsyncApiMethod {
- public:
-  FakeMethod(std::string name, Body body) : name_(std::move(name)), body_(std::move(body)) {}
-  const std::string& methodName() const override { return name_; }
-  std::shared_ptr<const MethodDefinition> definition(
-      const std::shared_ptr<const InterfaceIdentifier>& interfaceId) const override {
-    return std::make_shared<const MethodDefinition>(
-        MethodDefinition{MethodIdentifier::GetInstance(interfaceId, name_), nullptr, nullptr});
-  }
-  const Data::DataDefinitionPtr& inputDefinition() const override { return none_; }
-  const Data::DataDefinitionPtr& outputDefinition() const override { return none_; }
-  std::list<Data::DataDefinitionPtr> errorDefinitions() override { return {}; }
-  const std::list<Data::DataDefinitionPtr>& errorDefinitions() const override { return errors_; }
-  void Invoke(const DataValuePtr& input, const std::shared_ptr<AsyncActivation>& activation,
-              const AsyncApiResultCb& callback) const override {
-    body_(input, activation, callback);
-  }
-
- private:
-  std::string name_;
-  Body body_;
-  Data::DataDefinitionPtr none_;
-  std::list<Data::DataDefinitionPtr> errors_;
-};
+using FakeMethod = Testing::BodyMethod;
 
 std::shared_ptr<const MethodIdentifier> Method(const std::string& name,
                                                const std::string& interfaceName = kInterface) {
