@@ -61,16 +61,13 @@ TEST(ValueToNative, ReadsTheOtherEncodingsOfEachKind) {
       {"text", Str(""), Str("")},
       {"when", Str("2026-12-06T18:19:47.123+01:00"), Str("2026-12-06T17:19:47.123Z")},
       {"maybe_integer", Str(""), Unset()},
-      {"maybe_integer", Int(5), Some(Int(5))},
       {"maybe_integer", Str("7"), Some(Int(7))},
       {"maybe_integer", Some(Str("-8")), Some(Int(-8))},
-      {"maybe_real", Some(Str("1e3")), Some(Real(1000))},
       // An empty text stands for unset only bare: inside a set optional it is the content.
       {"maybe_text", Some(Str("")), Some(Str(""))},
       {"maybe_leaf", Some(Str("")), Some(LeafValue("", 0))},
       {"maybe_leaf", LeafValue("bare", 2), Some(LeafValue("bare", 2))},
       {"maybe_leaves", Str(""), Unset()},
-      {"maybe_tags", List(3, {MapEntry("k", "v")}), Some(List(3, {MapEntry("k", "v")}))},
       {"maybe_tags", Str(""), Unset()},
       // The empty text is the default record; an error value or a dynamic structure reads as a
       // structure of any name.
@@ -81,7 +78,6 @@ TEST(ValueToNative, ReadsTheOtherEncodingsOfEachKind) {
        LeafValue("d", 15)},
       // One text for a list of one element; the empty text for an empty list.
       {"strings", Str("solo"), List(1, {Str("solo")})},
-      {"reals", Str("1.5"), List(1, {Real(1.5)})},
       {"leaves", Str(""), List(1, {})},
       // Maps: entries of any list kind and any structure name, extra fields ignored; a
       // structure's fields; with a repeated key the first entry wins.
@@ -91,13 +87,11 @@ TEST(ValueToNative, ReadsTheOtherEncodingsOfEachKind) {
        ab},
       {"tags", Struct("whatever", {{"a", Str("1")}, {"b", Str("2")}}), ab},
       {"tags", Dynamic("whatever", {{"b", Str("2")}, {"a", Str("1")}}), ab},
-      {"tags", Str(""), List(3, {})},
       {"tags", Struct("whatever", {}), List(3, {})},
       {"tags", List(3, {MapEntry("k", "first"), MapEntry("j", "x"), MapEntry("k", "second")}),
        List(3, {MapEntry("j", "x"), MapEntry("k", "first")})},
       // Enumerations keep a text that matches no literal.
       {"color", Str("red"), Str("red")},
-      {"color", Str("BLUE "), Str("BLUE ")},
       {"color", Str(""), Str("_UNKNOWN")},
       {"maybe_color", Some(Str("_UNKNOWN")), Some(Str("_UNKNOWN"))},
       // A required opaque takes any value as it is; an optional one unwraps a set optional.
@@ -174,14 +168,11 @@ TEST(ValueToNative, WrongValuesFailWithOneMessage) {
       {With("integer", Str("4 2")), {"jorv.data.parse.failed", {"4 2", "integer"}}},
       {With("integer", Real(1)), {"jorv.data.type.mismatch", {"integer", "double"}}},
       {With("integer", nullptr), {"jorv.data.type.mismatch", {"integer", "null"}}},
-      {With("real", Str("two")), {"jorv.data.parse.failed", {"two", "double"}}},
       {With("text", Jorv::Data::SecretValue::GetInstance("s")),
        {"jorv.data.type.mismatch", {"string", "secret"}}},
-      {With("text", Unset()), {"jorv.data.type.mismatch", {"string", "optional"}}},
       {With("when", Str("2026-13-01T00:00:00Z")),
        {"jorv.data.parse.failed", {"2026-13-01T00:00:00Z", "date-time"}}},
       {With("maybe_integer", Some(Real(1.5))), {"jorv.data.type.mismatch", {"integer", "double"}}},
-      {With("maybe_integer", Str("x")), {"jorv.data.parse.failed", {"x", "integer"}}},
       {With("color", Int(1)), {"jorv.data.type.mismatch", {"string", "integer"}}},
       {With("maybe_color", Some(Int(1))), {"jorv.data.type.mismatch", {"string", "integer"}}},
       // Records: only the empty text stands for one; other non-structures are the wrong type.
@@ -190,12 +181,10 @@ TEST(ValueToNative, WrongValuesFailWithOneMessage) {
       {With("leaves", Str("x")), {"jorv.data.bad.cast1", {"x"}}},
       {With("leaf", Int(1)), {"jorv.data.invalid.type", invalid}},
       {With("leaf", nullptr), {"jorv.data.invalid.type", invalid}},
-      {With("leaf", List(1, {})), {"jorv.data.invalid.type", invalid}},
       {With("leaf", Some(LeafValue("x", 1))), {"jorv.data.invalid.type", invalid}},
       {With("maybe_leaf", Some(Int(1))), {"jorv.data.invalid.type", invalid}},
       {With("leaves", List(1, {Real(1)})), {"jorv.data.invalid.type", invalid}},
       {Int(1), {"jorv.data.invalid.type", invalid}},
-      {nullptr, {"jorv.data.invalid.type", invalid}},
       // Lists.
       {With("strings", Int(1)), {"jorv.data.invalid.type", invalid}},
       {With("strings", Some(List(1, {}))), {"jorv.data.invalid.type", invalid}},
@@ -203,16 +192,13 @@ TEST(ValueToNative, WrongValuesFailWithOneMessage) {
        {"jorv.data.type.mismatch", {"string", "integer"}}},
       {With("reals", List(1, {Real(1), Str("x"), Real(3)})),
        {"jorv.data.parse.failed", {"x", "double"}}},
-      {With("maybe_strings", Some(Int(1))), {"jorv.data.invalid.type", invalid}},
       // Maps.
       {With("tags", Str("a=b")), {"jorv.data.bad.cast1", {"a=b"}}},
       {With("maybe_tags", Some(Str("x"))), {"jorv.data.bad.cast1", {"x"}}},
       {With("tags", Int(1)), {"jorv.data.invalid.type", invalid}},
-      {With("tags", nullptr), {"jorv.data.invalid.type", invalid}},
       {With("tags", ErrorValue::GetInstance("map")), {"jorv.data.invalid.type", invalid}},
       {With("tags", List(3, {MapEntry("a", "1"), Str("b")})), {"jorv.data.invalid.type", invalid}},
       {With("tags", List(3, {errorEntry})), {"jorv.data.invalid.type", invalid}},
-      {With("tags", List(3, {nullptr})), {"jorv.data.invalid.type", invalid}},
       {With("tags", List(3, {Struct("map-entry", {{"value", Str("v")}})})),
        {"jorv.data.missing.field", {"key", "map-entry"}}},
       {With("tags", List(3, {Struct("e", {{"key", Str("k")}})})),
