@@ -91,6 +91,7 @@ void ServerCall::Report(const std::shared_ptr<const Core::MethodResult>& result,
       }
       QueueLocked(std::move(wire), actions);
       if (final || (held_ && readClosed_)) EndLocked(grpc::Status::OK, actions);
+      CoalesceLocked(actions);
     }
   }
   Act(actions);
@@ -140,6 +141,7 @@ void ServerCall::OnWriteDone(bool ok) {
     }
     if (!writes_.empty()) {
       actions.write = &writes_.front();
+      CoalesceLocked(actions);
     } else {
       writing_ = false;
       if (ended_ && !finished_) {
@@ -174,9 +176,14 @@ void ServerCall::OnDone() {
 }
 
 void ServerCall::Act(Actions& actions) {
-  if (actions.write != nullptr) StartWrite(actions.write);
+  if (actions.write != nullptr && actions.finish) {
+    StartWriteAndFinish(actions.write, grpc::WriteOptions(), actions.status);
+  } else if (actions.write != nullptr) {
+    StartWrite(actions.write);
+  } else if (actions.finish) {
+    Finish(actions.status);
+  }
   if (actions.read) StartRead(&in_);
-  if (actions.finish) Finish(actions.status);
   for (const auto& stop : actions.stops) Stop(stop);
   if (!actions.request) return;
   try {
@@ -229,6 +236,15 @@ void ServerCall::QueueLocked(jorv::remote::Report report, Actions& actions) {
   if (writing_) return;
   writing_ = true;
   actions.write = &writes_.front();
+}
+
+void ServerCall::CoalesceLocked(Actions& actions) {
+  // The last report of a call that ends well goes out with its status, in one operation.
+  if (actions.write == nullptr || !ended_ || finished_ || writes_.size() != 1 || !status_.ok()) {
+    return;
+  }
+  actions.finish = finished_ = true;
+  actions.status = status_;
 }
 
 void ServerCall::EndLocked(const grpc::Status& status, Actions& actions) {

@@ -76,6 +76,9 @@ class ServerCall final
   void Route(const jorv::remote::Start& start);
   void NextFrame(const jorv::remote::ClientFrame& frame, Actions& actions);
   void QueueLocked(jorv::remote::Report report, Actions& actions);
+  // Makes the write about to start also finish the call when it is the last one of a call
+  // that ends well (no OnWriteDone follows then).
+  void CoalesceLocked(Actions& actions);
   // No more reports go out: finishes with `status` once the queued ones are written, and
   // stops a held stream.
   void EndLocked(const grpc::Status& status, Actions& actions);
