@@ -1,4 +1,4 @@
-// Every operation on data nested 100,000 deep, run on a thread with a 256 KiB stack: a recursion
+// Every operation on data nested 1,000,000 deep, run on a thread with a 256 KiB stack: a recursion
 // of one frame per level would overflow it, so each operation must keep its work on the heap.
 // Chain nests a record in itself through an optional member, Tree through a list member.
 
@@ -22,7 +22,7 @@ using namespace Jorv::Testing;
 using TestRecords::Chain;
 using TestRecords::Tree;
 
-constexpr long long kDepth = 100000;
+constexpr long long kDepth = 1000000;
 
 std::size_t Count(const std::string& text, const std::string& piece) {
   std::size_t n = 0;
