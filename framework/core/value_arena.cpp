@@ -1,7 +1,5 @@
 #include "framework/core/value_arena.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <new>
 
@@ -22,17 +20,7 @@ constexpr std::size_t RoundUp(std::size_t bytes) {
 
 struct ArenaPool::Block {
   Block* next;
-  std::size_t bytes;  // of the whole block, header included
-  bool mapped;
 };
-
-namespace {
-
-// Large blocks are mapped with their pages made present at once, which is much cheaper than
-// faulting them in one by one as the tree grows.
-constexpr std::size_t kMapAtBytes = 64 * 1024;
-
-}  // namespace
 
 ArenaPool* ArenaPool::Create() {
   constexpr std::size_t header = RoundUp(sizeof(ArenaPool));
@@ -50,15 +38,10 @@ void* ArenaPool::AllocateInNewBlock(std::size_t bytes) {
   const std::size_t size = std::max(nextBlockSize_, bytes);
   nextBlockSize_ = std::min(2 * nextBlockSize_, kLargestBlockBytes);
   const std::size_t total = header + size;
-  void* memory = nullptr;
-  bool mapped = false;
-  if (total >= kMapAtBytes) {
-    memory = mmap(nullptr, total, PROT_READ | PROT_WRITE,
-                  MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-    mapped = memory != MAP_FAILED;
-  }
-  if (!mapped) memory = ::operator new(total);
-  blocks_ = new (memory) Block{blocks_, total, mapped};
+  // From the heap even when large: the allocator keeps freed blocks for the next tree, where
+  // mapping each block afresh would fault its pages in again on every conversion.
+  void* memory = ::operator new(total);
+  blocks_ = new (memory) Block{blocks_};
   next_ = static_cast<char*>(memory) + header;
   end_ = next_ + size;
   Poison(next_, size);
@@ -74,11 +57,7 @@ void ArenaPool::Seal() noexcept {
 void ArenaPool::Destroy() noexcept {
   for (Block* block = blocks_; block != nullptr;) {
     Block* next = block->next;
-    if (block->mapped) {
-      munmap(block, block->bytes);
-    } else {
-      ::operator delete(block);
-    }
+    ::operator delete(block);
     block = next;
   }
   this->~ArenaPool();
