@@ -9,8 +9,11 @@ namespace detail {
 namespace {
 
 // The first block shares one heap allocation with the pool; later ones double up to a limit.
+// Reserving at most twice what a tree uses, the doubling keeps the number of blocks small;
+// the high limit lets the heap keep the blocks of a large tree for the next one, where blocks
+// of a few hundred KiB would be handed back to the system and faulted in afresh each time.
 constexpr std::size_t kFirstBlockBytes = 2048 - 128;
-constexpr std::size_t kLargestBlockBytes = 256 * 1024;
+constexpr std::size_t kLargestBlockBytes = 16 * 1024 * 1024;
 
 constexpr std::size_t RoundUp(std::size_t bytes) {
   return (bytes + ArenaPool::kAlignment - 1) & ~(ArenaPool::kAlignment - 1);
