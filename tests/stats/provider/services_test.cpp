@@ -85,7 +85,8 @@ TEST_F(Queries, ACallEndsWithItsOutputOrOneErrorAfterItsProgressReports) {
   EXPECT_CALL(*impl, Get("q-9", _, _))
       .WillOnce([](auto, auto, auto r) {
         r.ReportProgress({0, 0, 2});
-        r(std::make_shared<const Q::Info>());
+        // The client's result completes with the completion progress whatever came with it.
+        r.Complete(std::make_shared<const Q::Info>(), nullptr, boost::none, {0, 2, 2});
       })
       .WillOnce([&](auto, auto, auto r) { r.error(declared); })
       .WillOnce([](auto, auto, auto r) { r.error(QueryNotFound()); })
