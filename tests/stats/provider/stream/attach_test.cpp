@@ -36,7 +36,6 @@ using Jorv::Data::NativeError;
 using Item = std::shared_ptr<const Result>;
 using StreamResult = AttachMethod::StreamResultCbType;
 using Continuation = StreamResult::Continuation;
-using Log = std::vector<std::string>;
 
 constexpr Progress kCompletion{0, 1, 1};
 constexpr Progress kPartway{0, 3, 7};
@@ -63,7 +62,6 @@ enum class Ending { kShutdown, kNativeError, kItemAndError, kNullItem, kNotice, 
 // answering each request at once from inside its continuation, then ends as `ending` says.
 class Provider : public AsyncServiceInterface {
  public:
-  explicit Provider(Log* events) : log(events) {}
   void Create(const std::string&, const std::shared_ptr<const CreateSpec>&,
               const std::shared_ptr<AsyncActivation>&, const CreateMethod::ResultCbType&) override {
   }
@@ -75,16 +73,20 @@ class Provider : public AsyncServiceInterface {
   void Delete(const std::string&, const std::shared_ptr<AsyncActivation>&,
               const DeleteMethod::ResultCbType&) override {}
   void Attach(const std::string& query, const std::shared_ptr<const AttachSpec>& spec,
-              const std::shared_ptr<AsyncActivation>&, const StreamResult& result) override {
-    Note("attach " + query + " " + spec->client_id);
+              const std::shared_ptr<AsyncActivation>& activation,
+              const StreamResult& result) override {
+    attached.push_back(query + " " + spec->client_id);
+    activations.push_back(activation);
     Serve(result);
   }
 
-  Log* log;  // null notes nothing
   long items = 0;
   Ending ending = Ending::kShutdown;
   std::shared_ptr<const ErrorValue> notFound = ErrorValue::Create(
       kNotFound, {BaseMessage("stats.query.unknown", "Unknown query q1.", {"q1"})});
+  std::vector<std::string> attached;
+  std::vector<std::shared_ptr<AsyncActivation>> activations;
+  long sent = 0;
   int requests = 0;
   int stops = 0;
   Census itemCensus;
@@ -92,12 +94,8 @@ class Provider : public AsyncServiceInterface {
 
  private:
   void Serve(const StreamResult& result) {
-    const long i = sent_++;
-    if (i < items) {
-      Note("sent " + std::to_string(i));
-      return result(NewItem(i), NextFor(i));
-    }
-    Note("ending");
+    const long i = sent++;
+    if (i < items) return result(NewItem(i), NextFor(i));
     switch (ending) {
       case Ending::kShutdown:
         return result.shutdown();
@@ -125,15 +123,10 @@ class Provider : public AsyncServiceInterface {
   Continuation NextFor(long i) {
     auto marker = continuationCensus.Own(new long(i));
     return [this, marker](OptionalPtr<StreamResult> next) {
-      Note(next ? "provider asked" : "provider stopped");
       ++(next ? requests : stops);
       if (next) Serve(*next);
     };
   }
-  void Note(std::string event) {
-    if (log) log->push_back(std::move(event));
-  }
-  long sent_ = 0;
 };
 
 // One report as the client's callback saw it.
@@ -159,26 +152,21 @@ struct Report {
 // with `pullAtOnce` it asks for the next report from inside its callback.
 class Client {
  public:
-  explicit Client(Log* events) : log(events) {}
   StreamResult Receiver() {
     auto token = callbacks.Own(new int(0));
     return StreamResult::FromLongForm([this, token](const boost::optional<Item>& item,
                                                     const std::shared_ptr<const ErrorValue>& error,
                                                     const boost::optional<NativeError>& native,
                                                     const Progress& progress, Continuation&& next) {
-      Record({item, error, native, progress, next != nullptr}, std::move(next));
+      ++received;
+      if (keepReports) reports.push_back({item, error, native, progress, next != nullptr});
+      pending = std::move(next);
+      if (pullAtOnce && pending) Ask();
     });
   }
-  void Ask() {
-    Note("client asked");
-    Take()(MakeOptionalPtr<StreamResult>(Receiver()));
-  }
-  void Stop() {
-    Note("client stopped");
-    Take()(OptionalPtr<StreamResult>());
-  }
+  void Ask() { Take()(MakeOptionalPtr<StreamResult>(Receiver())); }
+  void Stop() { Take()(OptionalPtr<StreamResult>()); }
 
-  Log* log;
   bool pullAtOnce = false;
   bool keepReports = true;
   std::vector<Report> reports;
@@ -187,21 +175,9 @@ class Client {
   Census callbacks;
 
  private:
-  void Record(Report report, Continuation&& next) {
-    ++received;
-    Note(report.error  ? "received error"
-         : report.item ? "received " + std::to_string(report.Index())
-                       : "received end");
-    if (keepReports) reports.push_back(std::move(report));
-    pending = std::move(next);
-    if (pullAtOnce && pending) Ask();
-  }
   Continuation Take() {
     if (!pending) ADD_FAILURE() << "no continuation to call";
     return std::exchange(pending, nullptr);
-  }
-  void Note(std::string event) {
-    if (log) log->push_back(std::move(event));
   }
 };
 
@@ -210,16 +186,19 @@ class Client {
 class AttachStream : public testing::Test {
  protected:
   AttachStream() { transport->Publish(AsyncServiceBinder::BindImplementation(provider)); }
-  void Start() { stub.Attach("q1", Spec(), nullptr, client.Receiver()); }
+  void Start(const std::shared_ptr<AsyncActivation>& activation = nullptr) {
+    stub.Attach("q1", Spec(), activation, client.Receiver());
+  }
   static std::shared_ptr<const AttachSpec> Spec() {
     auto spec = std::make_shared<AttachSpec>();
     spec->client_id = "client-7";
     return spec;
   }
+  // Reports received and requests the provider took so far.
+  std::pair<std::size_t, int> Counts() const { return {client.reports.size(), provider->requests}; }
 
-  Log log;
-  Client client{&log};
-  std::shared_ptr<Provider> provider = std::make_shared<Provider>(&log);
+  Client client;
+  std::shared_ptr<Provider> provider = std::make_shared<Provider>();
   std::shared_ptr<Jorv::Core::InProcessApiProvider> transport =
       std::make_shared<Jorv::Core::InProcessApiProvider>();
   AsyncServiceStub stub{std::make_shared<Jorv::Stub::AsyncApiStub>(transport)};
@@ -227,12 +206,19 @@ class AttachStream : public testing::Test {
 
 TEST_F(AttachStream, EachItemIsSentOnlyAfterTheClientAskedForItThenTheEnd) {
   provider->items = 2;
-  Start();
+  const auto activation = std::make_shared<AsyncActivation>();
+  activation->localeSpec = std::make_shared<Jorv::L10n::LocaleSpec>();
+  Start(activation);
+  // The provider answers each request at once: one more report per request, none before.
+  std::vector<std::pair<std::size_t, int>> counts{Counts()};
   client.Ask();
+  counts.push_back(Counts());
   client.Ask();
-  EXPECT_EQ(log, (Log{"attach q1 client-7", "sent 0", "received 0",              //
-                      "client asked", "provider asked", "sent 1", "received 1",  //
-                      "client asked", "provider asked", "ending", "received end"}));
+  counts.push_back(Counts());
+  EXPECT_EQ(counts, (std::vector<std::pair<std::size_t, int>>{{1, 0}, {2, 1}, {3, 2}}));
+  EXPECT_EQ(provider->attached, std::vector<std::string>{"q1 client-7"});
+  ASSERT_EQ(provider->activations.size(), 1u);
+  EXPECT_EQ(provider->activations[0]->localeSpec, activation->localeSpec);
   ASSERT_EQ(client.reports.size(), 3u);
   EXPECT_TRUE(client.reports[0].IsItem(0) && client.reports[1].IsItem(1) &&
               client.reports[2].IsEnd());
@@ -244,21 +230,19 @@ TEST_F(AttachStream, AStopOrADroppedContinuationReachesTheProviderOnce) {
   Start();
   client.Ask();
   client.Stop();
-  EXPECT_EQ(log,
-            (Log{"attach q1 client-7", "sent 0", "received 0", "client asked", "provider asked",
-                 "sent 1", "received 1", "client stopped", "provider stopped"}));
+  EXPECT_EQ(Counts(), (std::pair<std::size_t, int>{2, 1}));
   EXPECT_EQ(provider->stops, 1);
   EXPECT_EQ(provider->continuationCensus.live, 0);
 
-  log.clear();
+  // Dropping the continuation stops the stream once its last copy is gone.
   Start();
   Continuation copy = std::exchange(client.pending, nullptr);
   Continuation second = copy;
   copy = nullptr;
   EXPECT_EQ(provider->stops, 1) << "a copy is still held";
   second = nullptr;
-  EXPECT_EQ(log, (Log{"attach q1 client-7", "sent 2", "received 2", "provider stopped"}));
   EXPECT_EQ(provider->stops, 2);
+  EXPECT_EQ(Counts(), (std::pair<std::size_t, int>{3, 1}));
 }
 
 TEST_F(AttachStream, EveryEndingReachesTheClientAsOneFinalReport) {
@@ -282,7 +266,7 @@ TEST_F(AttachStream, EveryEndingReachesTheClientAsOneFinalReport) {
   };
   for (const auto& [ending, expect] : endings) {
     SCOPED_TRACE(static_cast<int>(ending));
-    provider = std::make_shared<Provider>(nullptr);
+    provider = std::make_shared<Provider>();
     provider->ending = ending;
     transport->Publish(AsyncServiceBinder::BindImplementation(provider));
     client.reports.clear();
@@ -308,7 +292,7 @@ TEST_F(AttachStream, NullSpecIsRefusedBeforeAttachReturnsAndTheCallersResultIsLe
   EXPECT_EQ(Jorv::Testing::Summary(client.reports[0].error),
             "com.zentak.jorv.std.errors.invalid_argument "
             "jorv.data.unset.non.optional.field(com.zentak.stats.provider.stream.attach_spec)");
-  EXPECT_EQ(log, Log{"received error"}) << "the provider was reached";
+  EXPECT_TRUE(provider->attached.empty()) << "the provider was reached";
   EXPECT_EQ(client.callbacks.live, 0) << "the refused result still holds its callback";
 
   const StreamResult sent = client.Receiver();
@@ -323,7 +307,6 @@ TEST_F(AttachStream, ItemsPulledFromInsideTheCallbackRunInConstantStackAndDoNotA
   provider->items = kItems;
   client.pullAtOnce = true;
   client.keepReports = false;
-  client.log = provider->log = nullptr;
   Jorv::Testing::RunOnSmallStack([this] { Start(); });
   EXPECT_EQ(client.received, kItems + 1);
   EXPECT_EQ(provider->requests, kItems);
@@ -349,7 +332,7 @@ class AttachResultWrapper : public testing::Test {
     result.timestamp = Jorv::DateTime::FromMillisSinceEpoch(42);
     return Jorv::Testing::WriteOk(result);
   }
-  Client client{nullptr};
+  Client client;
   int requests = 0;
   int stops = 0;
 };
