@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -69,23 +68,6 @@ TEST(AsyncStreamResult, EachReportReachesTheShortFormWhenSetElseTheLongForm) {
   r.continuations[3](OptionalPtr<StreamResult>());
   r.continuations[3](MakeOptionalPtr<StreamResult>());
   EXPECT_EQ(asked, 11);
-}
-
-TEST(AsyncStreamResult, TheLastItemsContinuationShutsDownTheStreamResultHandedToIt) {
-  Recorder r;
-  r.Short()(7);
-  const auto next = MakeOptionalPtr<StreamResult>(r.Long());
-  EXPECT_EQ(next.use_count(), 1);
-  r.continuations[0](next);
-  r.continuations[0](OptionalPtr<StreamResult>());
-  // shutdown() leaves a result armed; copies are independent.
-  next->shutdown();
-  const StreamResult copy = *next;
-  copy(1);
-  (*next)(2);
-  EXPECT_EQ(r.log, (Log{"short 7 none next", "long - none", "long - none", "long 1 none next",
-                        "long 2 none next"}));
-  EXPECT_THROW(StreamResult().shutdown(), std::bad_function_call);
 }
 
 TEST(AsyncStreamResultDeathTest, ReportingThroughADisarmedResultEndsTheProcess) {
