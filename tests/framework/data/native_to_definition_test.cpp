@@ -56,15 +56,6 @@ TEST(NativeToDefinition, DefinesEveryKind) {
             "com.zentak.jorv.std.errors.not_found{messages: list<" + message + ">}");
 }
 
-TEST(NativeToDefinition, SharesOneDefinitionPerRecordTypeWithinACallOnly) {
-  const DataDefinitionPtr first = Define<AllKinds>();
-  const DataDefinitionPtr& leaf = Field(first, "leaf");
-  EXPECT_EQ(ElementOf(Field(first, "leaves")), leaf);
-  EXPECT_EQ(ElementOf(Field(first, "maybe_leaf")), leaf);
-  EXPECT_EQ(ElementOf(ElementOf(Field(first, "maybe_leaves"))), leaf);
-  EXPECT_NE(Field(Define<AllKinds>(), "leaf"), leaf);
-}
-
 TEST(NativeToDefinition, ClosesSelfContainingTypesWithAReferenceThatDoesNotOwnItsTarget) {
   DataDefinitionPtr tree = Define<Tree>();
   EXPECT_EQ(DefinitionText(tree),
