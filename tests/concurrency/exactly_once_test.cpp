@@ -54,10 +54,10 @@ enum class What {
   kHandOffAndThrow  // hands the result to `when`, which completes it, then throws
 };
 
-// One call as planned and as the client saw it.
+// One call as planned and as the client saw it: Get (a record output) or Delete (no output).
 struct Call {
   int id = 0;
-  int method = 0;
+  bool get = false;
   When when = When::kAtOnce;
   What what = What::kOutput;
   int progressReports = 0;
@@ -108,17 +108,9 @@ struct World {
   }
   // Runs `task` when `when` says.
   void At(When when, std::function<void()> task) {
-    switch (when) {
-      case When::kAtOnce:
-        task();
-        break;
-      case When::kLater:
-        scheduler.Later(std::move(task));
-        break;
-      case When::kOnWorker:
-        scheduler.OnWorker(std::move(task));
-        break;
-    }
+    if (when == When::kAtOnce) return task();
+    if (when == When::kLater) return scheduler.Later(std::move(task));
+    scheduler.OnWorker(std::move(task));
   }
 };
 
@@ -159,47 +151,6 @@ void Answer(World& world, const std::shared_ptr<AsyncActivation>& activation,
   });
   throw std::runtime_error("after hand-off");
 }
-
-class Queries : public QueriesSvc::AsyncServiceInterface {
- public:
-  explicit Queries(World* world) : world_(*world) {}
-  void Create(const std::shared_ptr<const QueriesSvc::CreateSpec>&,
-              const std::shared_ptr<AsyncActivation>&,
-              const QueriesSvc::CreateMethod::ResultCbType&) override {
-    ADD_FAILURE() << "unexpected create";
-  }
-  void List(const std::shared_ptr<AsyncActivation>& activation,
-            const QueriesSvc::ListMethod::ResultCbType& result) override {
-    Answer(world_, activation, result, std::list<std::string>{Name(activation)});
-  }
-  void Get(const std::string& query, const std::shared_ptr<AsyncActivation>& activation,
-           const QueriesSvc::GetMethod::ResultCbType& result) override {
-    auto info = std::make_shared<QueriesSvc::Info>();
-    info->query = query;
-    Answer(world_, activation, result, std::shared_ptr<const QueriesSvc::Info>(info));
-  }
-  void Update(const std::string&, const std::shared_ptr<const QueriesSvc::UpdateSpec>&,
-              const std::shared_ptr<AsyncActivation>&,
-              const QueriesSvc::UpdateMethod::ResultCbType&) override {
-    ADD_FAILURE() << "unexpected update";
-  }
-  void Delete(const std::string&, const std::shared_ptr<AsyncActivation>& activation,
-              const QueriesSvc::DeleteMethod::ResultCbType& result) override {
-    Answer(world_, activation, result, Jorv::Void());
-  }
-  void Execute(const std::string& query, const std::shared_ptr<AsyncActivation>& activation,
-               const QueriesSvc::ExecuteMethod::ResultCbType& result) override {
-    auto out = std::make_shared<Result>();
-    out->query = query;
-    Answer(world_, activation, result, std::shared_ptr<const Result>(out));
-  }
-
- private:
-  static std::string Name(const std::shared_ptr<AsyncActivation>& activation) {
-    return "q" + std::to_string(CallId(activation));
-  }
-  World& world_;
-};
 
 using StreamResult = StreamSvc::AttachMethod::StreamResultCbType;
 
@@ -322,11 +273,7 @@ StreamResult StreamReceiver(World& world, Stream& stream) {
                     : OptionalPtr<StreamResult>(
                           std::make_shared<StreamResult>(StreamReceiver(world, stream))));
         };
-        if (later) {
-          world.scheduler.Later(std::move(ask));
-        } else {
-          ask();
-        }
+        world.At(later ? When::kLater : When::kAtOnce, std::move(ask));
       });
 }
 
@@ -344,15 +291,13 @@ bool AllEnded(World& world) {
   return true;
 }
 
-// Plans `unaryCalls` calls and `streams` streams, runs them through the transport that `client`
+// Plans `callCount` calls and `streamCount` streams, runs them through the transport that `client`
 // makes of the in-process router, and checks each came out exactly once. A `concurrent`
 // transport runs the provider on threads of its own: the run waits (at most a minute) until
 // every call has ended and every object is gone.
-void RunRandomSchedule(int unaryCalls, int streamCount, bool concurrent,
+void RunRandomSchedule(int callCount, int streamCount, bool concurrent,
                        const std::function<std::shared_ptr<Jorv::Core::ApiProvider>(
                            const std::shared_ptr<Jorv::Core::InProcessApiProvider>&)>& client) {
-  const int kUnaryCalls = unaryCalls;
-  const int kStreams = streamCount;
   const std::uint32_t seed = Jorv::Testing::ScheduleSeed("SCHEDULE_SEED", 20261206);
   std::cout << "schedule seed " << seed << " (SCHEDULE_SEED=" << seed << " replays it)\n";
   ::testing::Test::RecordProperty("schedule_seed", std::to_string(seed));
@@ -360,29 +305,22 @@ void RunRandomSchedule(int unaryCalls, int streamCount, bool concurrent,
   World world(seed);
   Scheduler& s = world.scheduler;
   auto transport = std::make_shared<Jorv::Core::InProcessApiProvider>();
-  auto queries = std::make_shared<Queries>(&world);
   auto streams = std::make_shared<Streams>(&world);
-  std::weak_ptr<Queries> queriesAlive = queries;
-  transport->Publish(QueriesSvc::AsyncServiceBinder::BindImplementation(queries));
+  std::weak_ptr<Streams> streamsAlive = streams;
   transport->Publish(StreamSvc::AsyncServiceBinder::BindImplementation(streams));
-  queries.reset();
   streams.reset();
-  auto apiStub = std::make_shared<Jorv::Stub::AsyncApiStub>(client(transport));
-  QueriesSvc::AsyncServiceStub queryStub(apiStub);
-  StreamSvc::AsyncServiceStub streamStub(apiStub);
+  StreamSvc::AsyncServiceStub stub(std::make_shared<Jorv::Stub::AsyncApiStub>(client(transport)));
 
-  for (int i = 0; i < kUnaryCalls; ++i) {
+  for (int i = 0; i < callCount; ++i) {
     Call& call = world.calls.emplace_back();
     call.id = i;
-    call.method = s.Pick(6);
+    call.get = s.Pick(2) == 0;
     call.when = DrawWhen(s);
     call.what = static_cast<What>(s.Pick(5));
-    // List declares no error.
-    if (call.method == 1 && call.what == What::kDeclaredError) call.what = What::kOutput;
     call.progressReports = 1 + s.Pick(3);
     call.clientThrowsOnProgress = call.what == What::kProgress && s.Pick(2) == 0;
   }
-  for (int i = 0; i < kStreams; ++i) {
+  for (int i = 0; i < streamCount; ++i) {
     Stream& stream = world.streams.emplace_back();
     stream.id = i;
     stream.items = s.Pick(5);
@@ -395,49 +333,26 @@ void RunRandomSchedule(int unaryCalls, int streamCount, bool concurrent,
 
   // Start every call in a random order, running held-back work in between.
   std::vector<int> order;
-  for (int i = 0; i < kUnaryCalls + kStreams; ++i) order.push_back(i);
+  for (int i = 0; i < callCount + streamCount; ++i) order.push_back(i);
   for (std::size_t i = order.size(); i > 1; --i) {
     std::swap(order[i - 1], order[static_cast<std::size_t>(s.Pick(static_cast<int>(i)))]);
   }
   for (const int n : order) {
-    if (n >= kUnaryCalls) {
-      Stream& stream = world.streams.at(static_cast<std::size_t>(n - kUnaryCalls));
-      streamStub.Attach("q", std::make_shared<StreamSvc::AttachSpec>(), ActivationFor(stream.id),
-                        StreamReceiver(world, stream));
+    if (n >= callCount) {
+      Stream& stream = world.streams.at(static_cast<std::size_t>(n - callCount));
+      stub.Attach("q", std::make_shared<StreamSvc::AttachSpec>(), ActivationFor(stream.id),
+                  StreamReceiver(world, stream));
     } else {
       Call& call = world.calls.at(static_cast<std::size_t>(n));
       const auto activation = ActivationFor(call.id);
-      const std::string name = "q" + std::to_string(call.id);
-      auto named = [name](const auto& p) { return p && p->query == name; };
-      auto any = [](const Jorv::Void&) { return true; };
-      switch (call.method) {
-        case 0:
-          queryStub.Get(name, activation,
-                        Recorder<std::shared_ptr<const QueriesSvc::Info>>(world, call, named));
-          break;
-        case 1:
-          queryStub.List(activation, Recorder<std::list<std::string>>(
-                                         world, call, [name](const std::list<std::string>& l) {
-                                           return l == std::list<std::string>{name};
-                                         }));
-          break;
-        case 2:
-          queryStub.Delete(name, activation, Recorder<Jorv::Void>(world, call, any));
-          break;
-        case 3:
-          queryStub.Execute(name, activation,
-                            Recorder<std::shared_ptr<const Result>>(world, call, named));
-          break;
-        case 4:
-          streamStub.Get(name, activation,
-                         Recorder<std::shared_ptr<const StreamSvc::Info>>(
-                             world, call, [&call](const auto& info) {
-                               return info && info->interval == call.id;
-                             }));
-          break;
-        default:
-          streamStub.Delete(name, activation, Recorder<Jorv::Void>(world, call, any));
-          break;
+      if (call.get) {
+        stub.Get("q", activation,
+                 Recorder<std::shared_ptr<const StreamSvc::Info>>(
+                     world, call,
+                     [&call](const auto& info) { return info && info->interval == call.id; }));
+      } else {
+        stub.Delete("q", activation,
+                    Recorder<Jorv::Void>(world, call, [](const Jorv::Void&) { return true; }));
       }
     }
     for (int k = s.Pick(3); k > 0; --k) s.RunOneLater();
@@ -456,8 +371,8 @@ void RunRandomSchedule(int unaryCalls, int streamCount, bool concurrent,
   const auto* result = ::testing::UnitTest::GetInstance()->current_test_info()->result();
   int faultyCalls = 0;
   for (Call& call : world.calls) {
-    SCOPED_TRACE("call " + std::to_string(call.id) + " method " + std::to_string(call.method) +
-                 " what " + std::to_string(static_cast<int>(call.what)) + " when " +
+    SCOPED_TRACE("call " + std::to_string(call.id) + (call.get ? " get" : " delete") + " what " +
+                 std::to_string(static_cast<int>(call.what)) + " when " +
                  std::to_string(static_cast<int>(call.when)));
     const int before = result->total_part_count();
     EXPECT_EQ(call.finals.load(), 1);
@@ -519,8 +434,8 @@ void RunRandomSchedule(int unaryCalls, int streamCount, bool concurrent,
   EXPECT_EQ(liveResults, 0);
   EXPECT_EQ(world.clientCallbacks.Live(), 0);
   EXPECT_EQ(world.continuations.Live(), 0);
-  transport->Unpublish(QueriesSvc::AsyncServiceInterface::kTypeName);
-  EXPECT_TRUE(queriesAlive.expired());
+  transport->Unpublish(StreamSvc::AsyncServiceInterface::kTypeName);
+  EXPECT_TRUE(streamsAlive.expired());
 }
 
 TEST(ExactlyOnce, RandomSchedulesOfUnaryCallsAndStreams) {

@@ -62,33 +62,21 @@ void ExpectConforms(const DataDefinitionPtr& definition, const DataValuePtr& val
 TEST(Validation, PrimitivesTakeTheirKindAndTheTextsTheReaderParses) {
   using T = DefinitionType;
   const std::pair<T::EnumType, DataValuePtr> conforming[] = {
-      {T::VOID, VoidValue::GetInstance()},
-      {T::INTEGER, Int(-3)},
       {T::INTEGER, Str("+42")},
-      {T::DOUBLE, Real(1.5)},
-      {T::DOUBLE, Str("-0x1p3")},
-      {T::BOOLEAN, Str("true")},
-      {T::STRING, Str("")},
       {T::DATE_TIME, Str("2026-12-06T17:19:47.123+01:00")},
-      {T::BLOB, BlobValue::GetInstance({1, 2})},
       {T::SECRET, SecretValue::GetInstance("pw")},
       {T::OPAQUE, Unset()},
   };
   for (const auto& row : conforming) ExpectConforms(Prim(row.first), row.second);
   const std::tuple<T::EnumType, DataValuePtr, const char*> wrongKind[] = {
-      {T::VOID, Str(""), "string"},           {T::INTEGER, Real(1.0), "double"},
-      {T::INTEGER, Some(Int(1)), "optional"}, {T::DOUBLE, Int(1), "integer"},
-      {T::BOOLEAN, Int(0), "integer"},        {T::STRING, SecretValue::GetInstance("p"), "secret"},
-      {T::DATE_TIME, Int(0), "integer"},      {T::BLOB, Str(""), "string"},
-      {T::SECRET, Str("pw"), "string"},       {T::OPAQUE, nullptr, "null"},
+      {T::VOID, Str(""), "string"},     {T::INTEGER, Some(Int(1)), "optional"},
+      {T::DOUBLE, Int(1), "integer"},   {T::STRING, SecretValue::GetInstance("p"), "secret"},
+      {T::SECRET, Str("pw"), "string"}, {T::OPAQUE, nullptr, "null"},
   };
   for (const auto& [type, value, found] : wrongKind) {
     ExpectKind(Prim(type), value, "", T::Name(type), found);
   }
   for (const auto& [type, text] : {std::pair<T::EnumType, const char*>{T::INTEGER, "12a"},
-                                   {T::INTEGER, "99999999999999999999"},
-                                   {T::DOUBLE, "one"},
-                                   {T::BOOLEAN, "True"},
                                    {T::DATE_TIME, "2026-02-30T00:00:00Z"}}) {
     ExpectFailure(Prim(type), Str(text), "", MessageIds::kValidationParse,
                   {text, "", T::Name(type)});
@@ -102,19 +90,15 @@ TEST(Validation, OptionalsAndListsTakeTheirOtherEncodings) {
   }
   ExpectFailure(optionalInt, Str("x"), "", MessageIds::kValidationParse, {"x", "", "integer"});
   ExpectKind(optionalInt, Some(nullptr), "", "integer", "null");
-  ExpectKind(optionalInt, nullptr, "", "optional", "null");
 
   const auto ints = ListOf(kInt);
-  for (const DataValuePtr& value :
-       {List(1, {Int(1), Str("2")}), List(3, {Int(1)}), List(1, {}), Str(""), Str("5")}) {
+  for (const DataValuePtr& value : {List(3, {Int(1), Str("2")}), Str(""), Str("5")}) {
     ExpectConforms(ints, value);
   }
   // A text standing for a one-element list is judged at the list's own place.
   ExpectFailure(ints, Str("x"), "", MessageIds::kValidationParse, {"x", "", "integer"});
   ExpectKind(ints, List(1, {Int(1), DataValue::Create(false), nullptr}), "[1]", "integer",
              "boolean");
-  ExpectKind(ints, List(1, {Int(1), nullptr}), "[1]", "integer", "null");
-  ExpectKind(ints, Struct("s", {}), "", "list", "structure");
   ExpectKind(ints, Some(List(1, {})), "", "list", "optional");
 }
 
@@ -127,18 +111,14 @@ TEST(Validation, StringMapsTakeEntryListsAndStructuresOfTexts) {
       withTags(
           List(3, {MapEntry("a", "1"),
                    Struct("other", {{"key", Str("b")}, {"value", Str("2")}, {"extra", Int(3)}})})));
-  ExpectConforms(record, withTags(Struct("anything", {{"a", Str("1")}})));
   ExpectConforms(record, withTags(Compound(DataType::DYNAMIC_STRUCTURE, "dyn", {{"a", Str("1")}})));
   ExpectConforms(record, withTags(Str("")));
   ExpectKind(record, withTags(Struct("m", {{"a", Str("1")}, {"b", Int(2)}})), "tags.b", "string",
              "integer");
-  ExpectKind(record, withTags(Str("a=1")), "tags", "list", "string");
   ExpectKind(record, withTags(ErrorValue::GetInstance("e")), "tags", "list", "error");
-  for (const DataValuePtr& bad : {Struct("map-entry", {{"key", Str("b")}}),
-                                  Struct("map-entry", {{"key", Int(1)}, {"value", Str("1")}}),
-                                  Compound(DataType::DYNAMIC_STRUCTURE, "map-entry",
-                                           {{"key", Str("b")}, {"value", Str("1")}}),
-                                  Str("b"), DataValuePtr()}) {
+  for (const DataValuePtr& bad :
+       {Struct("map-entry", {{"key", Str("b")}}),
+        Struct("map-entry", {{"key", Int(1)}, {"value", Str("1")}}), Str("b")}) {
     ExpectFailure(record, withTags(List(3, {MapEntry("a", "1"), bad, bad})), "tags[1]",
                   MessageIds::kValidationMapEntry, {"tags[1]"});
   }
@@ -148,15 +128,12 @@ TEST(Validation, StructuresCheckNameAndFieldsInNameOrder) {
   const auto point = StructDef("point", {{"x", kInt}, {"y", kInt}, {"label", Opt(kString)}});
   for (const DataValuePtr& value :
        {Struct("point", {{"x", Int(1)}, {"y", Int(2)}, {"z", Int(3)}}),
-        Struct("point", {{"x", Int(1)}, {"y", Int(2)}, {"label", Str("p")}}),
-        Compound(DataType::ERROR, "point", {{"x", Int(1)}, {"y", Int(2)}}),
-        Compound(DataType::DYNAMIC_STRUCTURE, "point", {{"x", Int(1)}, {"y", Int(2)}}), Str("")}) {
+        Compound(DataType::ERROR, "point", {{"x", Int(1)}, {"y", Int(2)}}), Str("")}) {
     ExpectConforms(point, value);
   }
   ExpectFailure(point, Struct("pointe", {{"x", Int(1)}, {"y", Int(2)}}), "",
                 MessageIds::kValidationStructName, {"point", "", "pointe"});
   ExpectKind(point, Str("p"), "", "structure", "string");
-  ExpectKind(point, nullptr, "", "structure", "null");
   ExpectKind(point, Struct("point", {{"x", Int(1)}, {"y", Int(2)}, {"label", nullptr}}), "label",
              "optional", "null");
   // The first missing field in name order, before the contents of the fields present; then the
@@ -175,31 +152,10 @@ TEST(Validation, StructuresCheckNameAndFieldsInNameOrder) {
   // The empty text is the default record, whose record members are null: it conforms only
   // when none of them is required.
   const auto inner = StructDef("inner", {{"x", kInt}});
-  ExpectConforms(StructDef("flat", {{"a", Opt(inner)}, {"n", kInt}, {"m", kMap}}), Str(""));
   const auto holder =
       StructDef("holder", {{"items", ListOf(StructDef("o", {{"n", kInt}, {"z", inner}}))}});
   ExpectFailure(holder, Struct("holder", {{"items", List(1, {Str("")})}}), "items[0].z",
                 MessageIds::kValidationMissingField, {"items[0].z"});
-}
-
-TEST(Validation, PathsNameFieldsAndIndexesButNotOptionals) {
-  const auto instance = StructDef("instance", {{"chandle", kInt}});
-  const auto spec = StructDef("spec", {{"instances", Opt(ListOf(Opt(instance)))}});
-  const auto root = StructDef("root", {{"spec", Opt(spec)}});
-  const DataValuePtr good = Struct("instance", {{"chandle", Int(1)}});
-  const DataValuePtr bad = Some(Struct("instance", {{"chandle", Str("h")}}));
-  ExpectFailure(
-      root,
-      Struct("root",
-             {{"spec", Some(Struct("spec", {{"instances", List(1, {good, Some(good), bad})}}))}}),
-      "spec.instances[2].chandle", MessageIds::kValidationParse,
-      {"h", "spec.instances[2].chandle", "integer"});
-  ExpectFailure(
-      root,
-      Struct("root",
-             {{"spec", Some(Struct("spec", {{"instances", List(1, {Struct("thing", {})})}}))}}),
-      "spec.instances[0]", MessageIds::kValidationStructName,
-      {"instance", "spec.instances[0]", "thing"});
 }
 
 TEST(Validation, StructRefsFollowTheirTarget) {

@@ -21,7 +21,6 @@ using Jorv::Data::StructValue;
 using namespace Jorv::Testing;
 using namespace TestRecords;
 
-using StringMap = std::map<std::string, std::string>;
 using Args = std::list<std::string>;
 
 DataValuePtr LeafValue(const std::string& name, long long number) {
@@ -57,21 +56,16 @@ TEST(ValueToNative, ReadsTheOtherEncodingsOfEachKind) {
   const DataValuePtr ab = List(3, {MapEntry("a", "1"), MapEntry("b", "2")});
   const std::tuple<const char*, DataValuePtr, DataValuePtr> rows[] = {
       {"integer", Str("42"), Int(42)},
-      {"real", Str("-0.125"), Real(-0.125)},
-      {"text", Str(""), Str("")},
       {"when", Str("2026-12-06T18:19:47.123+01:00"), Str("2026-12-06T17:19:47.123Z")},
       {"maybe_integer", Str(""), Unset()},
       {"maybe_integer", Str("7"), Some(Int(7))},
-      {"maybe_integer", Some(Str("-8")), Some(Int(-8))},
       // An empty text stands for unset only bare: inside a set optional it is the content.
       {"maybe_text", Some(Str("")), Some(Str(""))},
       {"maybe_leaf", Some(Str("")), Some(LeafValue("", 0))},
       {"maybe_leaf", LeafValue("bare", 2), Some(LeafValue("bare", 2))},
-      {"maybe_leaves", Str(""), Unset()},
       {"maybe_tags", Str(""), Unset()},
       // The empty text is the default record; an error value or a dynamic structure reads as a
       // structure of any name.
-      {"leaf", Str(""), LeafValue("", 0)},
       {"leaves", List(1, {Str(""), LeafValue("x", 1)}),
        List(1, {LeafValue("", 0), LeafValue("x", 1)})},
       {"leaf", Dynamic("com.example.anything", {{"name", Str("d")}, {"number", Int(15)}}),
@@ -85,15 +79,12 @@ TEST(ValueToNative, ReadsTheOtherEncodingsOfEachKind) {
        List(1, {Struct("entry", {{"key", Str("b")}, {"value", Str("2")}}),
                 Struct("other", {{"key", Str("a")}, {"value", Str("1")}, {"extra", Int(0)}})}),
        ab},
-      {"tags", Struct("whatever", {{"a", Str("1")}, {"b", Str("2")}}), ab},
       {"tags", Dynamic("whatever", {{"b", Str("2")}, {"a", Str("1")}}), ab},
-      {"tags", Struct("whatever", {}), List(3, {})},
       {"tags", List(3, {MapEntry("k", "first"), MapEntry("j", "x"), MapEntry("k", "second")}),
        List(3, {MapEntry("j", "x"), MapEntry("k", "first")})},
       // Enumerations keep a text that matches no literal.
       {"color", Str("red"), Str("red")},
       {"color", Str(""), Str("_UNKNOWN")},
-      {"maybe_color", Some(Str("_UNKNOWN")), Some(Str("_UNKNOWN"))},
       // A required opaque takes any value as it is; an optional one unwraps a set optional.
       {"opaque", Unset(), Unset()},
       {"maybe_opaque", held, Some(held)},
@@ -104,15 +95,12 @@ TEST(ValueToNative, ReadsTheOtherEncodingsOfEachKind) {
     EXPECT_TRUE(
         SameValue(FieldOf(WriteOk(ReadOk<AllKinds>(With(field, received))), field), written));
   }
-  for (const char* optional : {"maybe_integer", "maybe_leaf", "maybe_tags", "maybe_opaque"}) {
+  for (const char* optional : {"maybe_integer", "maybe_leaf", "maybe_tags"}) {
     EXPECT_TRUE(
         SameValue(FieldOf(WriteOk(ReadOk<AllKinds>(Without(optional))), optional), Unset()));
   }
-  const AllKinds read = ReadOk<AllKinds>(With("maybe_opaque", Some(held)));
-  EXPECT_EQ(read.maybe_opaque->GetValue(), held);
+  EXPECT_EQ(ReadOk<AllKinds>(With("maybe_opaque", Some(held))).maybe_opaque->GetValue(), held);
   EXPECT_EQ(ReadOk<Color>(Str("BLUE")).GetEnumerator(), Color::BLUE);
-  EXPECT_EQ(ReadOk<Color>(Str("red")).GetUnknownText(), "red");
-  EXPECT_EQ(ReadOk<StringMap>(List(3, {MapEntry("x", "y")})), (StringMap{{"x", "y"}}));
   EXPECT_EQ(ReadOk<AllKinds>(Str("")).leaf, nullptr);
 }
 
@@ -120,7 +108,6 @@ TEST(ValueToNative, KeepsUndeclaredFieldsSharedAndWritesThemBack) {
   // Declared names run from "color" to "when"; these fall before, between and after them.
   std::map<std::string, DataValuePtr> undeclared{{"Text", Str("upper case sorts first")},
                                                  {"leaves0", List(1, {Str("x")})},
-                                                 {"maybe_", Unset()},
                                                  {"tex", LeafValue("unknown", 2)},
                                                  {"zzz", Struct("other", {{"deep", Int(3)}})}};
   std::map<std::string, DataValuePtr> changes = undeclared;
@@ -136,14 +123,6 @@ TEST(ValueToNative, KeepsUndeclaredFieldsSharedAndWritesThemBack) {
   EXPECT_TRUE(SameValue(read.leaf->unknownFields, Struct("unknownFields", {{"rank", Int(7)}})));
   EXPECT_TRUE(SameValue(WriteOk(read), received));
 
-  // An error value reads like a structure; its messages are one more undeclared field.
-  auto error = ErrorValue::GetInstance("com.example.failure");
-  error->SetField("name", Str("e"));
-  error->SetField("number", Int(6));
-  const Leaf fromError = ReadOk<Leaf>(error);
-  EXPECT_EQ(fromError.number, 6);
-  ASSERT_NE(fromError.unknownFields, nullptr);
-  EXPECT_EQ(fromError.unknownFields->GetFields().at("messages"), FieldOf(error, "messages"));
   // Records without unknownFields (method inputs) ignore them.
   ReadOk<Jorv::OperationInput>(Struct(Jorv::Std::kOperationInputName, {{"stray", Int(1)}}));
   using Com::Zentak::Jorv::Std::LocalizableMessage;
@@ -166,45 +145,26 @@ TEST(ValueToNative, WrongValuesFailWithOneMessage) {
       {ErrorValue::GetInstance("com.example.failure"),
        {"jorv.data.missing.field", {"text", "com.example.failure"}}},
       {With("integer", Str("4 2")), {"jorv.data.parse.failed", {"4 2", "integer"}}},
-      {With("integer", Real(1)), {"jorv.data.type.mismatch", {"integer", "double"}}},
       {With("integer", nullptr), {"jorv.data.type.mismatch", {"integer", "null"}}},
-      {With("text", Jorv::Data::SecretValue::GetInstance("s")),
-       {"jorv.data.type.mismatch", {"string", "secret"}}},
-      {With("when", Str("2026-13-01T00:00:00Z")),
-       {"jorv.data.parse.failed", {"2026-13-01T00:00:00Z", "date-time"}}},
       {With("maybe_integer", Some(Real(1.5))), {"jorv.data.type.mismatch", {"integer", "double"}}},
       {With("color", Int(1)), {"jorv.data.type.mismatch", {"string", "integer"}}},
-      {With("maybe_color", Some(Int(1))), {"jorv.data.type.mismatch", {"string", "integer"}}},
       // Records: only the empty text stands for one; other non-structures are the wrong type.
-      {With("leaf", Str(braces)), {"jorv.data.bad.cast1", {braces}}},
       {Str(braces), {"jorv.data.bad.cast1", {braces}}},
       {With("leaves", Str("x")), {"jorv.data.bad.cast1", {"x"}}},
-      {With("leaf", Int(1)), {"jorv.data.invalid.type", invalid}},
       {With("leaf", nullptr), {"jorv.data.invalid.type", invalid}},
       {With("leaf", Some(LeafValue("x", 1))), {"jorv.data.invalid.type", invalid}},
-      {With("maybe_leaf", Some(Int(1))), {"jorv.data.invalid.type", invalid}},
-      {With("leaves", List(1, {Real(1)})), {"jorv.data.invalid.type", invalid}},
       {Int(1), {"jorv.data.invalid.type", invalid}},
       // Lists.
-      {With("strings", Int(1)), {"jorv.data.invalid.type", invalid}},
       {With("strings", Some(List(1, {}))), {"jorv.data.invalid.type", invalid}},
-      {With("strings", List(1, {Str("a"), Int(1)})),
-       {"jorv.data.type.mismatch", {"string", "integer"}}},
       {With("reals", List(1, {Real(1), Str("x"), Real(3)})),
        {"jorv.data.parse.failed", {"x", "double"}}},
       // Maps.
-      {With("tags", Str("a=b")), {"jorv.data.bad.cast1", {"a=b"}}},
       {With("maybe_tags", Some(Str("x"))), {"jorv.data.bad.cast1", {"x"}}},
-      {With("tags", Int(1)), {"jorv.data.invalid.type", invalid}},
       {With("tags", ErrorValue::GetInstance("map")), {"jorv.data.invalid.type", invalid}},
       {With("tags", List(3, {MapEntry("a", "1"), Str("b")})), {"jorv.data.invalid.type", invalid}},
       {With("tags", List(3, {errorEntry})), {"jorv.data.invalid.type", invalid}},
-      {With("tags", List(3, {Struct("map-entry", {{"value", Str("v")}})})),
-       {"jorv.data.missing.field", {"key", "map-entry"}}},
       {With("tags", List(3, {Struct("e", {{"key", Str("k")}})})),
        {"jorv.data.missing.field", {"value", "e"}}},
-      {With("tags", List(3, {Struct("map-entry", {{"key", Int(1)}, {"value", Str("v")}})})),
-       {"jorv.data.type.mismatch", {"string", "integer"}}},
       {With("tags", Struct("s", {{"a", Str("1")}, {"b", Int(2)}})),
        {"jorv.data.type.mismatch", {"string", "integer"}}},
   };
@@ -220,7 +180,6 @@ TEST(ValueToNative, WrongValuesFailWithOneMessage) {
   // Arguments are not read as part of the template.
   EXPECT_EQ(ReadFails<AllKinds>(Str(braces)).defaultMessage,
             "Cannot convert the text '{2} not a leaf' to the expected type.");
-  EXPECT_EQ(ReadFails<AllKinds>(Int(1)).defaultMessage, "The value is not of the expected type.");
 }
 
 }  // namespace
