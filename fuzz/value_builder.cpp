@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <list>
 #include <memory>
@@ -54,6 +55,14 @@ std::string Padded(unsigned value, int width) {
 
 DataValuePtr Text(std::string text) { return Data::StringValue::GetInstance(std::move(text)); }
 
+// A string map entry in the writer's encoding.
+DataValuePtr MapEntry(std::string key, std::string value) {
+  auto entry = Data::StructValue::GetInstance(kMapEntryName);
+  entry->SetField("key", Text(std::move(key)));
+  entry->SetField("value", Text(std::move(value)));
+  return entry;
+}
+
 }  // namespace
 
 ValueBuilder::ValueBuilder(ByteSource& source, const std::vector<std::string>& words)
@@ -84,28 +93,19 @@ void ValueBuilder::Step(const Work& work) {
   const DataDefinition& definition = *work.definition;
   switch (definition.GetType()) {
     case DefinitionType::VOID:
-      *work.slot = Data::VoidValue::GetInstance();
+    case DefinitionType::BOOLEAN:
+    case DefinitionType::BLOB:
+    case DefinitionType::SECRET:
+      *work.slot = Leaf(definition.GetType());
       return;
     case DefinitionType::INTEGER:
       return Integer(work);
     case DefinitionType::DOUBLE:
       return Double(work);
-    case DefinitionType::BOOLEAN:
-      *work.slot = Data::BooleanValue::GetInstance(source_.OneIn(2));
-      return;
     case DefinitionType::STRING:
       return String(work);
     case DefinitionType::DATE_TIME:
       return DateTime(work);
-    case DefinitionType::BLOB: {
-      const std::string bytes = source_.Bytes(16);
-      *work.slot =
-          Data::BlobValue::GetInstance(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-      return;
-    }
-    case DefinitionType::SECRET:
-      *work.slot = Data::SecretValue::GetInstance(AnyText());
-      return;
     case DefinitionType::OPAQUE:
       return Arbitrary(work);
     case DefinitionType::LIST:
@@ -252,10 +252,7 @@ void ValueBuilder::Map(const Work& work) {
       if (malformed == 1) entry->SetField("value", Text(AnyText()));
       continue;
     }
-    auto entry = Data::StructValue::GetInstance(kMapEntryName);
-    entry->SetField("key", Text(key));
-    entry->SetField("value", Text(AnyText()));
-    *slot = entry;
+    *slot = MapEntry(key, AnyText());
   }
 }
 
@@ -294,14 +291,10 @@ void ValueBuilder::Integer(const Work& work) {
 }
 
 void ValueBuilder::Double(const Work& work) {
-  static constexpr double kEdges[] = {std::numeric_limits<double>::quiet_NaN(),
-                                      -std::numeric_limits<double>::quiet_NaN(),
-                                      std::numeric_limits<double>::infinity(),
-                                      -std::numeric_limits<double>::infinity(),
-                                      -0.0,
-                                      std::numeric_limits<double>::denorm_min(),
-                                      std::numeric_limits<double>::max(),
-                                      std::numeric_limits<double>::lowest()};
+  using Limits = std::numeric_limits<double>;
+  static constexpr double kEdges[] = {
+      Limits::quiet_NaN(),  -Limits::quiet_NaN(), Limits::infinity(), -Limits::infinity(), -0.0,
+      Limits::denorm_min(), Limits::max(),        Limits::lowest()};
   const std::size_t form = source_.Below(8);
   if (form >= 5) {
     NotCanonical();
@@ -350,38 +343,42 @@ void ValueBuilder::String(const Work& work) {
   *work.slot = Text(text);
 }
 
-void ValueBuilder::Arbitrary(const Work& work) {
-  const bool deep = work.depth > options_.maxDepth;
-  const std::size_t choice = source_.Below(deep ? 8 : 17);
-  switch (choice) {
-    case 0:
-      *work.slot = Data::VoidValue::GetInstance();
-      return;
-    case 1:
-      *work.slot = Data::IntegerValue::GetInstance(static_cast<long long>(source_.Bits(8)));
-      return;
-    case 2: {
+DataValuePtr ValueBuilder::Leaf(DefinitionType::EnumType type) {
+  switch (type) {
+    case DefinitionType::INTEGER:
+      return Data::IntegerValue::GetInstance(static_cast<long long>(source_.Bits(8)));
+    case DefinitionType::DOUBLE: {
       const double value = source_.RawDouble();
       if (std::isnan(value)) hasNaN_ = true;
-      *work.slot = Data::DoubleValue::GetInstance(value);
-      return;
+      return Data::DoubleValue::GetInstance(value);
     }
-    case 3:
-      *work.slot = Data::BooleanValue::GetInstance(source_.OneIn(2));
-      return;
-    case 4:
-    case 5:
-      *work.slot = Text(AnyText());
-      return;
-    case 6: {
+    case DefinitionType::BOOLEAN:
+      return Data::BooleanValue::GetInstance(source_.OneIn(2));
+    case DefinitionType::STRING:
+      return Text(AnyText());
+    case DefinitionType::BLOB: {
       const std::string bytes = source_.Bytes(16);
-      *work.slot =
-          Data::BlobValue::GetInstance(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-      return;
+      return Data::BlobValue::GetInstance(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
     }
-    case 7:
-      *work.slot = Data::SecretValue::GetInstance(AnyText());
-      return;
+    case DefinitionType::SECRET:
+      return Data::SecretValue::GetInstance(AnyText());
+    default:
+      return Data::VoidValue::GetInstance();
+  }
+}
+
+void ValueBuilder::Arbitrary(const Work& work) {
+  static constexpr DefinitionType::EnumType kLeaves[] = {
+      DefinitionType::VOID,    DefinitionType::INTEGER, DefinitionType::DOUBLE,
+      DefinitionType::BOOLEAN, DefinitionType::STRING,  DefinitionType::STRING,
+      DefinitionType::BLOB,    DefinitionType::SECRET};
+  const bool deep = work.depth > options_.maxDepth;
+  const std::size_t choice = source_.Below(deep ? 8 : 17);
+  if (choice < std::size(kLeaves)) {
+    *work.slot = Leaf(kLeaves[choice]);
+    return;
+  }
+  switch (choice) {
     case 8:
     case 9:
     case 10: {
@@ -419,10 +416,8 @@ void ValueBuilder::Arbitrary(const Work& work) {
       auto list = Data::ListValue::GetInstance(3);
       *work.slot = list;
       for (std::size_t count = source_.Below(4); count > 0; --count) {
-        auto entry = Data::StructValue::GetInstance(kMapEntryName);
-        entry->SetField("key", Text(AnyText()));
-        entry->SetField("value", Text(AnyText()));
-        list->Append(std::move(entry));
+        std::string key = AnyText();
+        list->Append(MapEntry(std::move(key), AnyText()));
       }
       return;
     }
