@@ -136,15 +136,10 @@ void ValueBuilder::Structure(const Work& work, const Data::StructDefinition& def
     return;
   }
   std::shared_ptr<Data::CompoundValue> compound;
-  if (form == 27) {
-    compound = Data::StructValue::GetDynamicInstance(definition.GetName());
-  } else if (form == 28) {
-    compound = std::make_shared<Data::ErrorValue>(definition.GetName());
-  } else if (form == 29) {
-    compound = Data::StructValue::GetInstance(source_.OneIn(2) ? Word() : AnyText());
-  } else {
-    compound = Data::StructValue::GetInstance(definition.GetName());
-  }
+  if (form < 27) compound = Data::StructValue::GetInstance(definition.GetName());
+  if (form == 27) compound = Data::StructValue::GetDynamicInstance(definition.GetName());
+  if (form == 28) compound = std::make_shared<Data::ErrorValue>(definition.GetName());
+  if (form == 29) compound = Data::StructValue::GetInstance(source_.OneIn(2) ? Word() : AnyText());
   *work.slot = compound;
   const auto& declared = definition.GetFields();
   for (const auto& field : declared) {
@@ -376,62 +371,39 @@ void ValueBuilder::Arbitrary(const Work& work) {
   const std::size_t choice = source_.Below(deep ? 8 : 17);
   if (choice < std::size(kLeaves)) {
     *work.slot = Leaf(kLeaves[choice]);
-    return;
-  }
-  switch (choice) {
-    case 8:
-    case 9:
-    case 10: {
-      std::shared_ptr<Data::CompoundValue> compound;
-      if (choice == 8) {
-        compound = std::make_shared<Data::ErrorValue>(Word());
-      } else if (choice == 9) {
-        compound = Data::StructValue::GetInstance(Word());
-      } else {
-        compound = Data::StructValue::GetDynamicInstance(AnyText());
-      }
-      *work.slot = compound;
-      for (std::size_t count = source_.Below(4); count > 0; --count) {
-        Push(nullptr, compound->CreateSlot(source_.OneIn(2) ? Word() : AnyText()), work.depth + 1);
-      }
-      return;
+  } else if (choice <= 10) {
+    std::shared_ptr<Data::CompoundValue> compound;
+    if (choice == 8) compound = std::make_shared<Data::ErrorValue>(Word());
+    if (choice == 9) compound = Data::StructValue::GetInstance(Word());
+    if (choice == 10) compound = Data::StructValue::GetDynamicInstance(AnyText());
+    *work.slot = compound;
+    for (std::size_t count = source_.Below(4); count > 0; --count) {
+      Push(nullptr, compound->CreateSlot(source_.OneIn(2) ? Word() : AnyText()), work.depth + 1);
     }
-    case 11:
-    case 12: {
-      auto list = Data::ListValue::GetInstance(static_cast<int>(source_.Below(5)));
-      *work.slot = list;
-      for (std::size_t count = source_.Below(5); count > 0; --count) {
-        Push(nullptr, list->AppendSlot(), work.depth + 1);
-      }
-      return;
+  } else if (choice <= 12) {
+    auto list = Data::ListValue::GetInstance(static_cast<int>(source_.Below(5)));
+    *work.slot = list;
+    for (std::size_t count = source_.Below(5); count > 0; --count) {
+      Push(nullptr, list->AppendSlot(), work.depth + 1);
     }
-    case 13: {
-      auto optional = Data::OptionalValue::GetInstance();
-      *work.slot = optional;
-      if (source_.OneIn(2)) Push(nullptr, optional->value(nullptr), work.depth + 1);
-      return;
+  } else if (choice == 13) {
+    auto optional = Data::OptionalValue::GetInstance();
+    *work.slot = optional;
+    if (source_.OneIn(2)) Push(nullptr, optional->value(nullptr), work.depth + 1);
+  } else if (choice == 14) {
+    // A string map in the writer's encoding, wherever it turns up.
+    auto list = Data::ListValue::GetInstance(3);
+    *work.slot = list;
+    for (std::size_t count = source_.Below(4); count > 0; --count) {
+      std::string key = AnyText();
+      list->Append(MapEntry(std::move(key), AnyText()));
     }
-    case 14: {
-      // A string map in the writer's encoding, wherever it turns up.
-      auto list = Data::ListValue::GetInstance(3);
-      *work.slot = list;
-      for (std::size_t count = source_.Below(4); count > 0; --count) {
-        std::string key = AnyText();
-        list->Append(MapEntry(std::move(key), AnyText()));
-      }
-      return;
-    }
-    case 15:
-      if (options_.allowNull) {
-        work.slot->reset();
-      } else {
-        *work.slot = Data::VoidValue::GetInstance();
-      }
-      return;
-    default:
-      if (options_.deepChains) return DeepChain(work);
-      *work.slot = Text(AnyText());
-      return;
+  } else if (choice == 15) {
+    *work.slot = options_.allowNull ? DataValuePtr() : Data::VoidValue::GetInstance();
+  } else if (options_.deepChains) {
+    DeepChain(work);
+  } else {
+    *work.slot = Text(AnyText());
   }
 }
 
@@ -461,27 +433,21 @@ void ValueBuilder::DeepChain(const Work& work) {
 }
 
 std::string ValueBuilder::AnyText() {
-  switch (source_.Below(6)) {
-    case 0:
-      return source_.Bytes(24);
-    case 1:
-      return Word();
-    case 2:
-      return NumberText();
-    case 3:
-      return DateTimeText();
-    case 4: {
-      std::string text = source_.Bytes(4);
-      return text + Word();
-    }
-    default: {
-      std::string text = Word();
-      if (text.empty()) return text;
-      const std::size_t position = source_.Below(text.size());
-      text[position] = static_cast<char>(source_.Byte());
-      return text;
-    }
+  const std::size_t form = source_.Below(6);
+  if (form == 0) return source_.Bytes(24);
+  if (form == 1) return Word();
+  if (form == 2) return NumberText();
+  if (form == 3) return DateTimeText();
+  if (form == 4) {
+    std::string text = source_.Bytes(4);
+    return text + Word();
   }
+  // A word with one byte replaced.
+  std::string text = Word();
+  if (text.empty()) return text;
+  const std::size_t position = source_.Below(text.size());
+  text[position] = static_cast<char>(source_.Byte());
+  return text;
 }
 
 std::string ValueBuilder::NumberText() {
@@ -494,28 +460,20 @@ std::string ValueBuilder::NumberText() {
     for (std::string text; std::getline(in, text, '|');) texts.push_back(text);
     return texts;
   }();
-  switch (source_.Below(8)) {
-    case 0:
-      return std::to_string(static_cast<long long>(source_.Bits(8)));
-    case 1:
-      return "+" + std::to_string(static_cast<signed char>(source_.Byte()));
-    case 2:
-      return Printed("%a", source_.RawDouble());
-    case 3:
-      return Printed("%.17g", source_.RawDouble());
-    case 4:
-      return kSpecial[source_.Below(kSpecial.size())];
-    case 5: {
-      static constexpr char kChars[] = "0123456789+-.eEpxX";
-      std::string text = source_.Bytes(12);
-      for (char& c : text) c = kChars[static_cast<unsigned char>(c) % (sizeof kChars - 1)];
-      return text;
-    }
-    case 6:
-      return "000" + std::to_string(source_.Byte());
-    default:
-      return std::to_string(static_cast<signed char>(source_.Byte()));
+  const std::size_t form = source_.Below(8);
+  if (form == 0) return std::to_string(static_cast<long long>(source_.Bits(8)));
+  if (form == 1) return "+" + std::to_string(static_cast<signed char>(source_.Byte()));
+  if (form == 2) return Printed("%a", source_.RawDouble());
+  if (form == 3) return Printed("%.17g", source_.RawDouble());
+  if (form == 4) return kSpecial[source_.Below(kSpecial.size())];
+  if (form == 5) {
+    static constexpr char kChars[] = "0123456789+-.eEpxX";
+    std::string text = source_.Bytes(12);
+    for (char& c : text) c = kChars[static_cast<unsigned char>(c) % (sizeof kChars - 1)];
+    return text;
   }
+  if (form == 6) return "000" + std::to_string(source_.Byte());
+  return std::to_string(static_cast<signed char>(source_.Byte()));
 }
 
 std::string ValueBuilder::DateTimeText() {
@@ -541,10 +499,8 @@ std::string ValueBuilder::DateTimeText() {
     }
   }
   const std::size_t zone = source_.Below(6);
-  if (zone < 2) {
-    text += 'Z';
-  } else if (zone == 2) {
-    text += 'z';
+  if (zone < 3) {
+    text += "ZZz"[zone];
   } else if (zone < 5) {
     text += source_.OneIn(2) ? '-' : '+';
     text += field(25, 0);
