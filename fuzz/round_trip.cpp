@@ -24,27 +24,22 @@ bool ContainsEmptyText(const Data::DataValuePtr& value) {
     const Data::DataValue* current = pending.back();
     pending.pop_back();
     if (current == nullptr) continue;
-    switch (current->GetType()) {
-      case Data::DataType::STRING:
-        if (static_cast<const Data::StringValue&>(*current).GetValue().empty()) return true;
-        break;
-      case Data::DataType::STRUCTURE:
-      case Data::DataType::DYNAMIC_STRUCTURE:
-      case Data::DataType::ERROR:
-        for (const auto& field : static_cast<const Data::CompoundValue&>(*current).GetFields()) {
-          pending.push_back(field.second.get());
-        }
-        break;
-      case Data::DataType::LIST:
-        for (const auto& element : static_cast<const Data::ListValue&>(*current).GetElements()) {
-          pending.push_back(element.get());
-        }
-        break;
-      case Data::DataType::OPTIONAL:
-        pending.push_back(static_cast<const Data::OptionalValue&>(*current).value().get());
-        break;
-      default:
-        break;
+    const auto type = current->GetType();
+    if (type == Data::DataType::STRING &&
+        static_cast<const Data::StringValue&>(*current).GetValue().empty()) {
+      return true;
+    }
+    if (type == Data::DataType::STRUCTURE || type == Data::DataType::DYNAMIC_STRUCTURE ||
+        type == Data::DataType::ERROR) {
+      for (const auto& field : static_cast<const Data::CompoundValue&>(*current).GetFields()) {
+        pending.push_back(field.second.get());
+      }
+    } else if (type == Data::DataType::LIST) {
+      for (const auto& element : static_cast<const Data::ListValue&>(*current).GetElements()) {
+        pending.push_back(element.get());
+      }
+    } else if (type == Data::DataType::OPTIONAL) {
+      pending.push_back(static_cast<const Data::OptionalValue&>(*current).value().get());
     }
   }
   return false;

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <list>
 #include <memory>
@@ -54,6 +55,14 @@ std::string Padded(unsigned value, int width) {
 
 DataValuePtr Text(std::string text) { return Data::StringValue::GetInstance(std::move(text)); }
 
+// A string map entry in the writer's encoding.
+DataValuePtr MapEntry(std::string key, std::string value) {
+  auto entry = Data::StructValue::GetInstance(kMapEntryName);
+  entry->SetField("key", Text(std::move(key)));
+  entry->SetField("value", Text(std::move(value)));
+  return entry;
+}
+
 }  // namespace
 
 ValueBuilder::ValueBuilder(ByteSource& source, const std::vector<std::string>& words)
@@ -84,28 +93,19 @@ void ValueBuilder::Step(const Work& work) {
   const DataDefinition& definition = *work.definition;
   switch (definition.GetType()) {
     case DefinitionType::VOID:
-      *work.slot = Data::VoidValue::GetInstance();
+    case DefinitionType::BOOLEAN:
+    case DefinitionType::BLOB:
+    case DefinitionType::SECRET:
+      *work.slot = Leaf(definition.GetType());
       return;
     case DefinitionType::INTEGER:
       return Integer(work);
     case DefinitionType::DOUBLE:
       return Double(work);
-    case DefinitionType::BOOLEAN:
-      *work.slot = Data::BooleanValue::GetInstance(source_.OneIn(2));
-      return;
     case DefinitionType::STRING:
       return String(work);
     case DefinitionType::DATE_TIME:
       return DateTime(work);
-    case DefinitionType::BLOB: {
-      const std::string bytes = source_.Bytes(16);
-      *work.slot =
-          Data::BlobValue::GetInstance(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-      return;
-    }
-    case DefinitionType::SECRET:
-      *work.slot = Data::SecretValue::GetInstance(AnyText());
-      return;
     case DefinitionType::OPAQUE:
       return Arbitrary(work);
     case DefinitionType::LIST:
@@ -136,15 +136,10 @@ void ValueBuilder::Structure(const Work& work, const Data::StructDefinition& def
     return;
   }
   std::shared_ptr<Data::CompoundValue> compound;
-  if (form == 27) {
-    compound = Data::StructValue::GetDynamicInstance(definition.GetName());
-  } else if (form == 28) {
-    compound = std::make_shared<Data::ErrorValue>(definition.GetName());
-  } else if (form == 29) {
-    compound = Data::StructValue::GetInstance(source_.OneIn(2) ? Word() : AnyText());
-  } else {
-    compound = Data::StructValue::GetInstance(definition.GetName());
-  }
+  if (form < 27) compound = Data::StructValue::GetInstance(definition.GetName());
+  if (form == 27) compound = Data::StructValue::GetDynamicInstance(definition.GetName());
+  if (form == 28) compound = std::make_shared<Data::ErrorValue>(definition.GetName());
+  if (form == 29) compound = Data::StructValue::GetInstance(source_.OneIn(2) ? Word() : AnyText());
   *work.slot = compound;
   const auto& declared = definition.GetFields();
   for (const auto& field : declared) {
@@ -252,10 +247,7 @@ void ValueBuilder::Map(const Work& work) {
       if (malformed == 1) entry->SetField("value", Text(AnyText()));
       continue;
     }
-    auto entry = Data::StructValue::GetInstance(kMapEntryName);
-    entry->SetField("key", Text(key));
-    entry->SetField("value", Text(AnyText()));
-    *slot = entry;
+    *slot = MapEntry(key, AnyText());
   }
 }
 
@@ -294,14 +286,10 @@ void ValueBuilder::Integer(const Work& work) {
 }
 
 void ValueBuilder::Double(const Work& work) {
-  static constexpr double kEdges[] = {std::numeric_limits<double>::quiet_NaN(),
-                                      -std::numeric_limits<double>::quiet_NaN(),
-                                      std::numeric_limits<double>::infinity(),
-                                      -std::numeric_limits<double>::infinity(),
-                                      -0.0,
-                                      std::numeric_limits<double>::denorm_min(),
-                                      std::numeric_limits<double>::max(),
-                                      std::numeric_limits<double>::lowest()};
+  using Limits = std::numeric_limits<double>;
+  static constexpr double kEdges[] = {
+      Limits::quiet_NaN(),  -Limits::quiet_NaN(), Limits::infinity(), -Limits::infinity(), -0.0,
+      Limits::denorm_min(), Limits::max(),        Limits::lowest()};
   const std::size_t form = source_.Below(8);
   if (form >= 5) {
     NotCanonical();
@@ -350,93 +338,72 @@ void ValueBuilder::String(const Work& work) {
   *work.slot = Text(text);
 }
 
-void ValueBuilder::Arbitrary(const Work& work) {
-  const bool deep = work.depth > options_.maxDepth;
-  const std::size_t choice = source_.Below(deep ? 8 : 17);
-  switch (choice) {
-    case 0:
-      *work.slot = Data::VoidValue::GetInstance();
-      return;
-    case 1:
-      *work.slot = Data::IntegerValue::GetInstance(static_cast<long long>(source_.Bits(8)));
-      return;
-    case 2: {
+DataValuePtr ValueBuilder::Leaf(DefinitionType::EnumType type) {
+  switch (type) {
+    case DefinitionType::INTEGER:
+      return Data::IntegerValue::GetInstance(static_cast<long long>(source_.Bits(8)));
+    case DefinitionType::DOUBLE: {
       const double value = source_.RawDouble();
       if (std::isnan(value)) hasNaN_ = true;
-      *work.slot = Data::DoubleValue::GetInstance(value);
-      return;
+      return Data::DoubleValue::GetInstance(value);
     }
-    case 3:
-      *work.slot = Data::BooleanValue::GetInstance(source_.OneIn(2));
-      return;
-    case 4:
-    case 5:
-      *work.slot = Text(AnyText());
-      return;
-    case 6: {
+    case DefinitionType::BOOLEAN:
+      return Data::BooleanValue::GetInstance(source_.OneIn(2));
+    case DefinitionType::STRING:
+      return Text(AnyText());
+    case DefinitionType::BLOB: {
       const std::string bytes = source_.Bytes(16);
-      *work.slot =
-          Data::BlobValue::GetInstance(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-      return;
+      return Data::BlobValue::GetInstance(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
     }
-    case 7:
-      *work.slot = Data::SecretValue::GetInstance(AnyText());
-      return;
-    case 8:
-    case 9:
-    case 10: {
-      std::shared_ptr<Data::CompoundValue> compound;
-      if (choice == 8) {
-        compound = std::make_shared<Data::ErrorValue>(Word());
-      } else if (choice == 9) {
-        compound = Data::StructValue::GetInstance(Word());
-      } else {
-        compound = Data::StructValue::GetDynamicInstance(AnyText());
-      }
-      *work.slot = compound;
-      for (std::size_t count = source_.Below(4); count > 0; --count) {
-        Push(nullptr, compound->CreateSlot(source_.OneIn(2) ? Word() : AnyText()), work.depth + 1);
-      }
-      return;
-    }
-    case 11:
-    case 12: {
-      auto list = Data::ListValue::GetInstance(static_cast<int>(source_.Below(5)));
-      *work.slot = list;
-      for (std::size_t count = source_.Below(5); count > 0; --count) {
-        Push(nullptr, list->AppendSlot(), work.depth + 1);
-      }
-      return;
-    }
-    case 13: {
-      auto optional = Data::OptionalValue::GetInstance();
-      *work.slot = optional;
-      if (source_.OneIn(2)) Push(nullptr, optional->value(nullptr), work.depth + 1);
-      return;
-    }
-    case 14: {
-      // A string map in the writer's encoding, wherever it turns up.
-      auto list = Data::ListValue::GetInstance(3);
-      *work.slot = list;
-      for (std::size_t count = source_.Below(4); count > 0; --count) {
-        auto entry = Data::StructValue::GetInstance(kMapEntryName);
-        entry->SetField("key", Text(AnyText()));
-        entry->SetField("value", Text(AnyText()));
-        list->Append(std::move(entry));
-      }
-      return;
-    }
-    case 15:
-      if (options_.allowNull) {
-        work.slot->reset();
-      } else {
-        *work.slot = Data::VoidValue::GetInstance();
-      }
-      return;
+    case DefinitionType::SECRET:
+      return Data::SecretValue::GetInstance(AnyText());
     default:
-      if (options_.deepChains) return DeepChain(work);
-      *work.slot = Text(AnyText());
-      return;
+      return Data::VoidValue::GetInstance();
+  }
+}
+
+void ValueBuilder::Arbitrary(const Work& work) {
+  static constexpr DefinitionType::EnumType kLeaves[] = {
+      DefinitionType::VOID,    DefinitionType::INTEGER, DefinitionType::DOUBLE,
+      DefinitionType::BOOLEAN, DefinitionType::STRING,  DefinitionType::STRING,
+      DefinitionType::BLOB,    DefinitionType::SECRET};
+  const bool deep = work.depth > options_.maxDepth;
+  const std::size_t choice = source_.Below(deep ? 8 : 17);
+  if (choice < std::size(kLeaves)) {
+    *work.slot = Leaf(kLeaves[choice]);
+  } else if (choice <= 10) {
+    std::shared_ptr<Data::CompoundValue> compound;
+    if (choice == 8) compound = std::make_shared<Data::ErrorValue>(Word());
+    if (choice == 9) compound = Data::StructValue::GetInstance(Word());
+    if (choice == 10) compound = Data::StructValue::GetDynamicInstance(AnyText());
+    *work.slot = compound;
+    for (std::size_t count = source_.Below(4); count > 0; --count) {
+      Push(nullptr, compound->CreateSlot(source_.OneIn(2) ? Word() : AnyText()), work.depth + 1);
+    }
+  } else if (choice <= 12) {
+    auto list = Data::ListValue::GetInstance(static_cast<int>(source_.Below(5)));
+    *work.slot = list;
+    for (std::size_t count = source_.Below(5); count > 0; --count) {
+      Push(nullptr, list->AppendSlot(), work.depth + 1);
+    }
+  } else if (choice == 13) {
+    auto optional = Data::OptionalValue::GetInstance();
+    *work.slot = optional;
+    if (source_.OneIn(2)) Push(nullptr, optional->value(nullptr), work.depth + 1);
+  } else if (choice == 14) {
+    // A string map in the writer's encoding, wherever it turns up.
+    auto list = Data::ListValue::GetInstance(3);
+    *work.slot = list;
+    for (std::size_t count = source_.Below(4); count > 0; --count) {
+      std::string key = AnyText();
+      list->Append(MapEntry(std::move(key), AnyText()));
+    }
+  } else if (choice == 15) {
+    *work.slot = options_.allowNull ? DataValuePtr() : Data::VoidValue::GetInstance();
+  } else if (options_.deepChains) {
+    DeepChain(work);
+  } else {
+    *work.slot = Text(AnyText());
   }
 }
 
@@ -466,27 +433,21 @@ void ValueBuilder::DeepChain(const Work& work) {
 }
 
 std::string ValueBuilder::AnyText() {
-  switch (source_.Below(6)) {
-    case 0:
-      return source_.Bytes(24);
-    case 1:
-      return Word();
-    case 2:
-      return NumberText();
-    case 3:
-      return DateTimeText();
-    case 4: {
-      std::string text = source_.Bytes(4);
-      return text + Word();
-    }
-    default: {
-      std::string text = Word();
-      if (text.empty()) return text;
-      const std::size_t position = source_.Below(text.size());
-      text[position] = static_cast<char>(source_.Byte());
-      return text;
-    }
+  const std::size_t form = source_.Below(6);
+  if (form == 0) return source_.Bytes(24);
+  if (form == 1) return Word();
+  if (form == 2) return NumberText();
+  if (form == 3) return DateTimeText();
+  if (form == 4) {
+    std::string text = source_.Bytes(4);
+    return text + Word();
   }
+  // A word with one byte replaced.
+  std::string text = Word();
+  if (text.empty()) return text;
+  const std::size_t position = source_.Below(text.size());
+  text[position] = static_cast<char>(source_.Byte());
+  return text;
 }
 
 std::string ValueBuilder::NumberText() {
@@ -499,28 +460,20 @@ std::string ValueBuilder::NumberText() {
     for (std::string text; std::getline(in, text, '|');) texts.push_back(text);
     return texts;
   }();
-  switch (source_.Below(8)) {
-    case 0:
-      return std::to_string(static_cast<long long>(source_.Bits(8)));
-    case 1:
-      return "+" + std::to_string(static_cast<signed char>(source_.Byte()));
-    case 2:
-      return Printed("%a", source_.RawDouble());
-    case 3:
-      return Printed("%.17g", source_.RawDouble());
-    case 4:
-      return kSpecial[source_.Below(kSpecial.size())];
-    case 5: {
-      static constexpr char kChars[] = "0123456789+-.eEpxX";
-      std::string text = source_.Bytes(12);
-      for (char& c : text) c = kChars[static_cast<unsigned char>(c) % (sizeof kChars - 1)];
-      return text;
-    }
-    case 6:
-      return "000" + std::to_string(source_.Byte());
-    default:
-      return std::to_string(static_cast<signed char>(source_.Byte()));
+  const std::size_t form = source_.Below(8);
+  if (form == 0) return std::to_string(static_cast<long long>(source_.Bits(8)));
+  if (form == 1) return "+" + std::to_string(static_cast<signed char>(source_.Byte()));
+  if (form == 2) return Printed("%a", source_.RawDouble());
+  if (form == 3) return Printed("%.17g", source_.RawDouble());
+  if (form == 4) return kSpecial[source_.Below(kSpecial.size())];
+  if (form == 5) {
+    static constexpr char kChars[] = "0123456789+-.eEpxX";
+    std::string text = source_.Bytes(12);
+    for (char& c : text) c = kChars[static_cast<unsigned char>(c) % (sizeof kChars - 1)];
+    return text;
   }
+  if (form == 6) return "000" + std::to_string(source_.Byte());
+  return std::to_string(static_cast<signed char>(source_.Byte()));
 }
 
 std::string ValueBuilder::DateTimeText() {
@@ -546,10 +499,8 @@ std::string ValueBuilder::DateTimeText() {
     }
   }
   const std::size_t zone = source_.Below(6);
-  if (zone < 2) {
-    text += 'Z';
-  } else if (zone == 2) {
-    text += 'z';
+  if (zone < 3) {
+    text += "ZZz"[zone];
   } else if (zone < 5) {
     text += source_.OneIn(2) ? '-' : '+';
     text += field(25, 0);

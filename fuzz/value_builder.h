@@ -58,6 +58,8 @@ class ValueBuilder {
 
   void Step(const Work& work);
   void Arbitrary(const Work& work);
+  // An arbitrary value of a leaf kind (void, integer, double, boolean, string, blob, secret).
+  Data::DataValuePtr Leaf(Data::DefinitionType::EnumType type);
   void Structure(const Work& work, const Data::StructDefinition& definition);
   void List(const Work& work, const Data::ListDefinition& definition);
   void Map(const Work& work);

@@ -4,10 +4,7 @@
 
 #include <grpcpp/grpcpp.h>
 
-#include <atomic>
 #include <list>
-#include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,14 +19,13 @@ namespace Jorv {
 namespace Testing {
 namespace {
 
-using Core::AsyncApiResultCb;
-using Core::MethodResult;
 using Data::DataValuePtr;
 
-// Expects the one report of a failed call: `errorName` with a message naming the target and a
-// transport status that starts with `status`.
-void ExpectFailure(Inbox& inbox, const char* errorName, const char* id, const std::string& target,
-                   const std::string& status) {
+// Expects the one report of a failed call: `errorName` with a message `id` naming the target and
+// a transport status that starts with `status`.
+void ExpectFailure(Inbox& inbox, const std::string& target, const std::string& status,
+                   const char* errorName = Std::kServiceUnavailable,
+                   const char* id = MessageIds::kRemoteUnavailable) {
   const auto report = inbox.Await(1);
   EXPECT_EQ(ErrorName(report), errorName);
   const BaseMessage message = FirstMessage(report);
@@ -42,49 +38,7 @@ void ExpectFailure(Inbox& inbox, const char* errorName, const char* id, const st
   EXPECT_EQ(inbox.Count(), 1u);
 }
 
-// Methods that hold what they are handed, so that a test decides when (or whether) they answer.
-class RemoteFailures : public RemoteFixture {
- protected:
-  RemoteFailures() {
-    Publish({{"hang",
-              [this](const DataValuePtr&, const std::shared_ptr<Core::AsyncActivation>&,
-                     const AsyncApiResultCb& cb) {
-                std::lock_guard<std::mutex> lock(mutex_);
-                held_.push_back(cb);
-              }},
-             {"stream", [this](const DataValuePtr&, const std::shared_ptr<Core::AsyncActivation>&,
-                               const AsyncApiResultCb& cb) { Item(cb); }}});
-  }
-
-  // Reports an item whose continuation holds the next callback, or counts a stop.
-  void Item(const AsyncApiResultCb& cb) {
-    calls_.fetch_add(1);
-    cb(Output(Int(1)), Progress::Completion(), [this](std::shared_ptr<AsyncApiResultCb> next) {
-      if (!next) {
-        stops_.fetch_add(1);
-        return;
-      }
-      std::lock_guard<std::mutex> lock(mutex_);
-      held_.push_back(*next);
-    });
-  }
-
-  std::shared_ptr<Inbox> Call(const std::shared_ptr<Remote::RemoteApiProvider>& client,
-                              const std::string& method) {
-    auto inbox = std::make_shared<Inbox>();
-    client->InvokeAsync(Method(method), nullptr, nullptr, inbox->Callback());
-    return inbox;
-  }
-  std::size_t Held() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return held_.size();
-  }
-
-  std::mutex mutex_;
-  std::vector<AsyncApiResultCb> held_;
-  std::atomic<int> calls_{0};
-  std::atomic<int> stops_{0};
-};
+using RemoteFailures = RemoteFixture;
 
 TEST_F(RemoteFailures, AnUnreachableServerOrAPassedDeadlineEndsEachCallOnce) {
   Serve();
@@ -92,12 +46,10 @@ TEST_F(RemoteFailures, AnUnreachableServerOrAPassedDeadlineEndsEachCallOnce) {
   Remote::ClientOptions hasty;
   hasty.deadline = std::chrono::milliseconds(100);
   auto late = Call(Connect(hasty), "hang");
-  ExpectFailure(*late, Std::kServiceUnavailable, MessageIds::kRemoteUnavailable, address,
-                "DEADLINE_EXCEEDED");
+  ExpectFailure(*late, address, "DEADLINE_EXCEEDED");
   server_.reset();
   auto gone = Call(Connect({}, address), "hang");
-  ExpectFailure(*gone, Std::kServiceUnavailable, MessageIds::kRemoteUnavailable, address,
-                "UNAVAILABLE");
+  ExpectFailure(*gone, address, "UNAVAILABLE");
 }
 
 TEST_F(RemoteFailures, ShutdownStopsHeldStreamsAndEndsOpenCallsOnce) {
@@ -113,13 +65,11 @@ TEST_F(RemoteFailures, ShutdownStopsHeldStreamsAndEndsOpenCallsOnce) {
 
   server_->Shutdown();
   EXPECT_EQ(stops_.load(), 1);
-  ExpectFailure(*unanswered, Std::kServiceUnavailable, MessageIds::kRemoteUnavailable, address,
-                "UNAVAILABLE");
+  ExpectFailure(*unanswered, address, "UNAVAILABLE");
   EXPECT_EQ(requested->Await(2).result->error->GetName(), Std::kServiceUnavailable);
   Inbox late;
   offer(late.Receiver());
-  ExpectFailure(late, Std::kServiceUnavailable, MessageIds::kRemoteUnavailable, address,
-                "UNAVAILABLE");
+  ExpectFailure(late, address, "UNAVAILABLE");
 
   // What the provider reports afterwards reaches nobody; a stream it offers is stopped.
   for (const auto& cb : held_) Item(cb);
@@ -138,8 +88,8 @@ TEST_F(RemoteFailures, CallsWithoutTheRightTokenNeverReachTheProvider) {
   right.tokenFile = dir.Write("right-token", "s3cret");
   for (const Remote::ClientOptions& options : {wrong, Remote::ClientOptions()}) {
     auto refused = Call(Connect(options), "stream");
-    ExpectFailure(*refused, Std::kUnauthenticated, MessageIds::kRemoteUnauthenticated,
-                  server_->Address(), "UNAUTHENTICATED");
+    ExpectFailure(*refused, server_->Address(), "UNAUTHENTICATED", Std::kUnauthenticated,
+                  MessageIds::kRemoteUnauthenticated);
   }
   EXPECT_EQ(calls_.load(), 0);
   EXPECT_TRUE(Call(Connect(right), "stream")->Await(1).result->output);

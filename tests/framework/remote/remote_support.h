@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -21,15 +22,18 @@
 
 #include "framework/core/async_api_method.h"
 #include "framework/core/in_process_transport.h"
+#include "framework/core/standard_names.h"
 #include "framework/remote/remote_api_provider.h"
 #include "framework/remote/remote_server.h"
 #include "support/awaited_reports.h"
 #include "support/body_method.h"
+#include "support/values.h"
 
 namespace Jorv {
 namespace Testing {
 
 constexpr char kTestInterface[] = "com.example.remote.test";
+constexpr char kNotFound[] = "com.zentak.jorv.std.errors.not_found";
 
 inline std::shared_ptr<const Core::MethodIdentifier> Method(const std::string& name) {
   return Core::MethodIdentifier::GetInstance(Core::InterfaceIdentifier::GetInstance(kTestInterface),
@@ -120,17 +124,54 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// A router with test methods, served on a loopback port of its own.
+// A router served on a loopback port of its own, with these methods:
+//   echo      answers with its input and what the activation carried;
+//   mirror    answers with its input;
+//   progress  reports progress twice, then ends with not_found;
+//   hang      holds its callback in held_ and never answers unless a test does;
+//   stream    reports Int(1) offering more; a request for more is held in held_, a stop counted.
 class RemoteFixture : public testing::Test {
  protected:
-  void Publish(std::list<std::pair<std::string, Body>> methods) {
+  using Value = Data::DataValuePtr;
+  using Activation = std::shared_ptr<Core::AsyncActivation>;
+  using Callback = Core::AsyncApiResultCb;
+
+  RemoteFixture() {
+    const std::pair<const char*, Body> methods[] = {
+        {"echo",
+         [](const Value& input, const Activation& a, const Callback& cb) {
+           cb(Output(
+                  Struct("echo", {{"input", input},
+                                  {"app", Str(a->context->applicationContext.at("user"))},
+                                  {"secret", Str(a->context->securityContext.at("role"))},
+                                  {"language", Str(a->localeSpec->GetLanguages().at(1).GetTag())},
+                                  {"zone", Str(a->localeSpec->GetTimezone().GetZoneName())}})),
+              Progress::Completion(), nullptr);
+         }},
+        {"mirror", [](const Value& input, const Activation&,
+                      const Callback& cb) { cb(Output(input), Progress::Completion(), nullptr); }},
+        {"progress",
+         [](const Value&, const Activation&, const Callback& cb) {
+           cb(nullptr, Progress{0, 1, 3}, nullptr);
+           cb(nullptr, Progress{0, 2, 3}, nullptr);
+           const BaseMessage message("q.unknown", "No q.", {"q"});
+           cb(Core::MethodResult::Create(nullptr, Data::ErrorValue::Create(kNotFound, {message})),
+              Progress::Completion(), nullptr);
+         }},
+        {"hang",
+         [this](const Value&, const Activation&, const Callback& cb) {
+           std::lock_guard<std::mutex> lock(mutex_);
+           held_.push_back(cb);
+         }},
+        {"stream", [this](const Value&, const Activation&, const Callback& cb) { Item(cb); }}};
     std::list<std::shared_ptr<const Provider::AsyncApiMethod>> published;
-    for (auto& m : methods) {
-      published.push_back(std::make_shared<BodyMethod>(m.first, std::move(m.second)));
+    for (const auto& method : methods) {
+      published.push_back(std::make_shared<BodyMethod>(method.first, method.second));
     }
     router_->Publish(Provider::AsyncApiInterface::GetInstance(
         Core::InterfaceIdentifier::GetInstance(kTestInterface), published));
   }
+
   void Serve(Remote::ServerOptions options = {}) {
     std::list<BaseMessage> problems;
     server_ = Remote::RemoteServer::Start(router_, options, problems);
@@ -144,10 +185,41 @@ class RemoteFixture : public testing::Test {
     EXPECT_TRUE(client) << (problems.empty() ? "" : problems.front().GetDefaultMessage());
     return client;
   }
+  // Calls `method` through `client`; the inbox of its reports.
+  std::shared_ptr<Inbox> Call(const std::shared_ptr<Remote::RemoteApiProvider>& client,
+                              const std::string& method, Value input = nullptr,
+                              Activation activation = nullptr) {
+    auto inbox = std::make_shared<Inbox>();
+    client->InvokeAsync(Method(method), std::move(input), std::move(activation), inbox->Callback());
+    return inbox;
+  }
+
+  // Reports a stream item whose continuation holds the request for the next one or counts a
+  // stop.
+  void Item(const Core::AsyncApiResultCb& cb) {
+    calls_.fetch_add(1);
+    cb(Output(Int(1)), Progress::Completion(),
+       [this](std::shared_ptr<Core::AsyncApiResultCb> next) {
+         if (!next) {
+           stops_.fetch_add(1);
+           return;
+         }
+         std::lock_guard<std::mutex> lock(mutex_);
+         held_.push_back(*next);
+       });
+  }
+  std::size_t Held() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return held_.size();
+  }
 
   std::shared_ptr<Core::InProcessApiProvider> router_ =
       std::make_shared<Core::InProcessApiProvider>();
   std::unique_ptr<Remote::RemoteServer> server_;
+  std::mutex mutex_;
+  std::vector<Core::AsyncApiResultCb> held_;
+  std::atomic<int> calls_{0};
+  std::atomic<int> stops_{0};
 };
 
 }  // namespace Testing

@@ -16,70 +16,44 @@ namespace Jorv {
 namespace Testing {
 namespace {
 
-// Certificates made with openssl for one test: two authorities, a server certificate for
-// 127.0.0.1 and a client certificate, both issued by the first authority.
-class Certificates {
- public:
-  Certificates() {
-    const std::string key = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
-    dir_.Write("server.ext", "subjectAltName=IP:127.0.0.1,DNS:localhost\n");
-    for (const std::string ca : {"ca", "other-ca"}) {
-      Run("req -x509 " + key + " -days 1 -subj /CN=" + ca + " -keyout " + In(ca + ".key") +
-          " -out " + In(ca + ".pem"));
-    }
-    for (const std::string leaf : {"server", "client"}) {
-      Run("req " + key + " -subj /CN=" + leaf + " -keyout " + In(leaf + ".key") + " -out " +
-          In(leaf + ".csr"));
-      Run("x509 -req -days 1 -in " + In(leaf + ".csr") + " -CA " + In("ca.pem") + " -CAkey " +
-          In("ca.key") + " -CAcreateserial -out " + In(leaf + ".pem") +
-          (leaf == "server" ? " -extfile " + In("server.ext") : ""));
-    }
-  }
-  std::string In(const std::string& name) const { return dir_.Path(name); }
+// Runs openssl with `args`, quietly; a failure fails the test.
+void OpenSsl(const std::string& args) {
+  const std::string command = "openssl " + args + " >/dev/null 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
 
- private:
-  static void Run(const std::string& args) {
-    const std::string command = "openssl " + args + " >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  }
-  TempDir dir_;
-};
-
-class RemoteTls : public RemoteFixture {
- protected:
-  RemoteTls() {
-    Publish({{"ping", [](const Data::DataValuePtr&, const std::shared_ptr<Core::AsyncActivation>&,
-                         const Core::AsyncApiResultCb& cb) {
-                cb(Core::MethodResult::Create(Str("pong"), nullptr), Progress::Completion(),
-                   nullptr);
-              }}});
-  }
-  // The name of the error a ping through `options` ends with, "" for success.
-  std::string Ping(const Remote::ClientOptions& options) {
-    Inbox inbox;
-    Connect(options)->InvokeAsync(Method("ping"), nullptr, nullptr, inbox.Callback());
-    const auto report = inbox.Await(1);
-    EXPECT_TRUE(report.result);
-    return ErrorName(report);
-  }
-
-  Certificates certificates_;
-};
+using RemoteTls = RemoteFixture;
 
 TEST_F(RemoteTls, OnlyClientsThatTrustTheServerAndThatItTrustsGetThrough) {
-  const auto& c = certificates_;
+  // Two authorities, and a server certificate for 127.0.0.1 and a client certificate, both
+  // issued by the first.
+  TempDir dir;
+  const auto in = [&dir](const std::string& name) { return dir.Path(name); };
+  const std::string key = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
+  dir.Write("server.ext", "subjectAltName=IP:127.0.0.1,DNS:localhost\n");
+  for (const std::string ca : {"ca", "other-ca"}) {
+    OpenSsl("req -x509 " + key + " -days 1 -subj /CN=" + ca + " -keyout " + in(ca + ".key") +
+            " -out " + in(ca + ".pem"));
+  }
+  for (const std::string leaf : {"server", "client"}) {
+    OpenSsl("req " + key + " -subj /CN=" + leaf + " -keyout " + in(leaf + ".key") + " -out " +
+            in(leaf + ".csr"));
+    OpenSsl("x509 -req -days 1 -in " + in(leaf + ".csr") + " -CA " + in("ca.pem") + " -CAkey " +
+            in("ca.key") + " -CAcreateserial -out " + in(leaf + ".pem") +
+            (leaf == "server" ? " -extfile " + in("server.ext") : ""));
+  }
   Remote::ServerOptions server;
-  server.tlsCertFile = c.In("server.pem");
-  server.tlsKeyFile = c.In("server.key");
-  server.tlsClientCaFile = c.In("ca.pem");
+  server.tlsCertFile = in("server.pem");
+  server.tlsKeyFile = in("server.key");
+  server.tlsClientCaFile = in("ca.pem");
   Serve(server);
 
   Remote::ClientOptions trusted;
-  trusted.tlsCaFile = c.In("ca.pem");
-  trusted.tlsCertFile = c.In("client.pem");
-  trusted.tlsKeyFile = c.In("client.key");
+  trusted.tlsCaFile = in("ca.pem");
+  trusted.tlsCertFile = in("client.pem");
+  trusted.tlsKeyFile = in("client.key");
   Remote::ClientOptions wrongCa = trusted;
-  wrongCa.tlsCaFile = c.In("other-ca.pem");
+  wrongCa.tlsCaFile = in("other-ca.pem");
   Remote::ClientOptions noCertificate = trusted;
   noCertificate.tlsCertFile = noCertificate.tlsKeyFile = "";
   const struct {
@@ -94,7 +68,9 @@ TEST_F(RemoteTls, OnlyClientsThatTrustTheServerAndThatItTrustsGetThrough) {
   };
   for (const auto& test : cases) {
     SCOPED_TRACE(test.name);
-    EXPECT_EQ(Ping(test.options), test.error);
+    const auto report = Call(Connect(test.options), "stream")->Await(1);
+    EXPECT_TRUE(report.result);
+    EXPECT_EQ(ErrorName(report), test.error);
   }
 }
 
