@@ -12,57 +12,17 @@
 #include "examples/stats_demo/demo_process.h"
 #include "examples/stats_demo/host_stats_provider.h"
 #include "examples/stats_demo/stream_inbox.h"
-#include "framework/core/api_provider.h"
+#include "examples/stats_demo/transports.h"
 #include "framework/core/standard_names.h"
 #include "framework/remote/remote_api_provider.h"
 #include "framework/remote/remote_server.h"
-#include "support/awaited_reports.h"
 
 namespace StatsDemo {
 namespace {
 
 using namespace Api;
-using Jorv::Core::AsyncApiResultCb;
 using Testing::DemoProcess;
 using Testing::Inbox;
-
-// Forwards calls to `inner`; records each stop (a continuation called with null) that reaches
-// it.
-class StopCounter : public Jorv::Core::ApiProvider {
- public:
-  explicit StopCounter(std::shared_ptr<Jorv::Core::ApiProvider> inner) : inner_(std::move(inner)) {}
-
-  void InvokeAsync(const std::shared_ptr<const Jorv::Core::MethodIdentifier>& method,
-                   const Jorv::Data::DataValuePtr& input,
-                   const std::shared_ptr<Jorv::Core::AsyncActivation>& activation,
-                   const AsyncApiResultCb& callback) override {
-    inner_->InvokeAsync(method, input, activation, Counting(callback, stops));
-  }
-
-  std::shared_ptr<Jorv::Testing::AwaitedReports<bool>> stops =
-      std::make_shared<Jorv::Testing::AwaitedReports<bool>>();
-
- private:
-  // `callback` with every continuation it is handed recording the stops made through it.
-  static AsyncApiResultCb Counting(AsyncApiResultCb callback,
-                                   std::shared_ptr<Jorv::Testing::AwaitedReports<bool>> stops) {
-    return AsyncApiResultCb(
-        [callback, stops](const std::shared_ptr<const Jorv::Core::MethodResult>& result,
-                          const Jorv::Progress& progress, AsyncApiResultCb::Continuation&& next) {
-          AsyncApiResultCb::Continuation counted;
-          if (next) {
-            counted = [next, stops](std::shared_ptr<AsyncApiResultCb> receiver) {
-              if (!receiver) stops->Add(true);
-              next(receiver ? std::make_shared<AsyncApiResultCb>(Counting(*receiver, stops))
-                            : nullptr);
-            };
-          }
-          callback(result, progress, std::move(counted));
-        });
-  }
-
-  std::shared_ptr<Jorv::Core::ApiProvider> inner_;
-};
 
 // The value of the JSON string field `name` in `line`.
 std::string JsonField(const std::string& line, const std::string& name) {
@@ -166,7 +126,7 @@ TEST(RemoteProcesses, AClientKilledMidStreamStopsTheProvidersStream) {
   auto router = std::make_shared<Jorv::Core::InProcessApiProvider>();
   HostStatsProvider provider;
   provider.PublishOn(*router);
-  auto counted = std::make_shared<StopCounter>(router);
+  auto counted = std::make_shared<Testing::Spy>(router);
   std::list<Jorv::BaseMessage> problems;
   auto server = Jorv::Remote::RemoteServer::Start(counted, {}, problems);
   ASSERT_TRUE(server);
@@ -174,11 +134,11 @@ TEST(RemoteProcesses, AClientKilledMidStreamStopsTheProvidersStream) {
   DemoProcess client({"--connect", server->Address(), "--samples", "1000", "--interval-ms", "10",
                       "--counters", "mem.", "--json"});
   ASSERT_NE(client.LineWith("\"source\":\"stream\""), "");
-  EXPECT_EQ(counted->stops->Count(), 0u);
+  EXPECT_EQ(counted->Stops(), 0);
   client.Signal(SIGKILL);
   EXPECT_EQ(client.Wait(), 128 + SIGKILL);
-  counted->stops->Await(1);
-  EXPECT_EQ(counted->stops->Count(), 1u);
+  EXPECT_TRUE(counted->AwaitStops(1));
+  EXPECT_EQ(counted->Stops(), 1);
   server->Shutdown();
 }
 
