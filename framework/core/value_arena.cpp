@@ -41,8 +41,6 @@ void* ArenaPool::AllocateInNewBlock(std::size_t bytes) {
   const std::size_t size = std::max(nextBlockSize_, bytes);
   nextBlockSize_ = std::min(2 * nextBlockSize_, kLargestBlockBytes);
   const std::size_t total = header + size;
-  // From the heap even when large: the allocator keeps freed blocks for the next tree, where
-  // mapping each block afresh would fault its pages in again on every conversion.
   void* memory = ::operator new(total);
   blocks_ = new (memory) Block{blocks_};
   next_ = static_cast<char*>(memory) + header;
