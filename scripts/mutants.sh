@@ -12,6 +12,9 @@
 #   MUTANTS_TEST_TIMEOUT  seconds allowed to one test (default 300)
 #   MUTANTS_RUN_TIMEOUT   seconds allowed to the suite of one fault (default 1200)
 #   JOBS                  parallel build jobs and tests (default 2)
+#   MUTANTS_TARGETS       build only these targets (default: all), e.g. "framework_tests"
+#   MUTANTS_LABELS        run only the tests whose label matches this regular expression (ctest
+#                         -L); every test binary's cases carry its name, e.g. "framework_tests"
 #
 # A fault is one file scripts/mutants/NAME.patch: a line describing it, then a unified diff
 # against the repository root (make one with `git diff > scripts/mutants/NAME.patch` and add the
@@ -64,7 +67,11 @@ restore() {
 trap 'restore; exit 130' INT TERM
 trap restore EXIT
 
-build_tree() { cmake --build "$build" -j "$jobs" >>"$1" 2>&1; }
+targets=()
+for target in ${MUTANTS_TARGETS:-}; do targets+=(--target "$target"); done
+labels=()
+[ -n "${MUTANTS_LABELS:-}" ] && labels=(-L "$MUTANTS_LABELS")
+build_tree() { cmake --build "$build" -j "$jobs" "${targets[@]}" >>"$1" 2>&1; }
 
 # Runs the suite; prints the names of the failed tests and returns non-zero when any failed.
 run_suite() {
@@ -72,7 +79,7 @@ run_suite() {
   local stop=--stop-on-failure
   [ "${MUTANTS_ALL_TESTS:-0}" = 1 ] && stop=
   (cd "$build" && timeout "$run_timeout" ctest -j "$jobs" --timeout "$test_timeout" $stop \
-    -E '^install\.' >>"$log" 2>&1)
+    "${labels[@]}" -E '^install\.' >>"$log" 2>&1)
   local status=$?
   if [ $status -eq 124 ]; then
     echo "(suite timed out)"
