@@ -7,6 +7,7 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -265,22 +266,41 @@ TEST_P(ServicesTest, ExecuteGroupsValuesByResourceWithRatesSinceThePreviousExecu
   EXPECT_EQ(result->messages.front()->id, kValueUnavailable);
 }
 
-TEST_P(ServicesTest, CountersListTakesFiltersAndListsChangesSinceAGeneration) {
+TEST_P(ServicesTest, CountersListFollowsInterfacesThatComeAndGoAndListsChangesSince) {
   const auto list = [this](boost::optional<long long> since) {
     auto filter = std::make_shared<CountersSvc::Filter>();
     filter->prefix = "net.";
     const std::list<std::shared_ptr<const CountersSvc::Filter>> filters{filter};
     return Call(&C::List, filters, since).output.value();
   };
+  const auto registered = [](const auto& result) {
+    std::set<std::string> ids;
+    for (const auto& counter : result->registered) ids.insert(counter->id);
+    return ids;
+  };
+  const std::list<std::string> eth0 = {"net.eth0.receive.rate", "net.eth0.received",
+                                       "net.eth0.send.rate", "net.eth0.sent"};
   const auto first = list(boost::none);
-  EXPECT_EQ(first->registered.size(), 8u);  // four counters for each of lo and eth0
+  EXPECT_EQ(registered(first).size(), 8u);  // four counters for each of lo and eth0
   EXPECT_TRUE(first->unregistered.empty());
+  EXPECT_TRUE(list(first->last_updated)->registered.empty());
+
+  // eth0 went away; then a net/dev without interfaces (unreadable) changes nothing.
   proc_.Write("net/dev", "h\nh\n  lo: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n");
-  const auto changes = list(first->last_updated);
-  EXPECT_TRUE(changes->registered.empty());
-  EXPECT_EQ(changes->unregistered,
-            (std::list<std::string>{"net.eth0.receive.rate", "net.eth0.received",
-                                    "net.eth0.send.rate", "net.eth0.sent"}));
+  EXPECT_EQ(registered(list(boost::none)).size(), 4u);
+  proc_.Write("net/dev", "");
+  const auto gone = list(first->last_updated);
+  EXPECT_GT(gone->last_updated, first->last_updated);
+  EXPECT_TRUE(gone->registered.empty());
+  EXPECT_EQ(gone->unregistered, eth0);
+
+  // It came back: registered again and no longer listed as unregistered.
+  proc_.Write("net/dev",
+              "h\nh\n  lo: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n"
+              "  eth0: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n");
+  const auto back = list(gone->last_updated);
+  EXPECT_EQ(registered(back), std::set<std::string>(eth0.begin(), eth0.end()));
+  EXPECT_TRUE(list(boost::none)->unregistered.empty());
 }
 
 TEST_P(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilTheClientStops) {
