@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <list>
+#include <map>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -65,6 +67,28 @@ class ProcFixture {
  private:
   std::string root_;
 };
+
+// Instances and create specs of queries.
+using Instances = std::list<std::shared_ptr<const Api::CounterInstance>>;
+
+inline std::shared_ptr<const Api::CounterInstance> Instance(
+    const std::string& counter, long long chandle,
+    std::map<std::string, std::string> resources = {}, boost::optional<long long> edition = {}) {
+  auto instance = std::make_shared<Api::CounterInstance>();
+  instance->counter = counter;
+  instance->chandle = chandle;
+  instance->resource_ids = std::move(resources);
+  instance->edition = edition;
+  return instance;
+}
+
+inline std::shared_ptr<Api::QueriesSvc::CreateSpec> Spec(long long timeToLive,
+                                                         Instances instances) {
+  auto spec = std::make_shared<Api::QueriesSvc::CreateSpec>();
+  spec->time_to_live = timeToLive;
+  spec->instances = std::move(instances);
+  return spec;
+}
 
 template <class Result>
 struct OutputOf;

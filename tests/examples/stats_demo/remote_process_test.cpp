@@ -1,7 +1,6 @@
 // stats-demo's two halves in separate processes: a server that dies, freezes or is asked to
 // stop in the middle of a stream, and a client that dies in the middle of one.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -9,11 +8,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <list>
 #include <memory>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "examples/stats_demo/demo_fixtures.h"
 #include "examples/stats_demo/host_stats_provider.h"
@@ -29,34 +28,17 @@ using Clock = std::chrono::steady_clock;
 using Testing::Call;
 using Testing::Into;
 
-// STATS_DEMO_BINARY run with `args`, its standard output read through a pipe and its standard
-// error discarded; killed and reaped when the object goes if it still runs.
+// STATS_DEMO_BINARY run with `args` by the shell, its standard output read through a pipe and
+// its standard error discarded; killed when the object goes if it still runs.
 class DemoProcess {
  public:
-  explicit DemoProcess(std::vector<std::string> args) {
-    args.insert(args.begin(), STATS_DEMO_BINARY);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    int out[2] = {-1, -1};
-    EXPECT_EQ(pipe(out), 0);
-    pid_ = fork();
-    if (pid_ == 0) {
-      // Only async-signal-safe calls until exec.
-      dup2(out[1], STDOUT_FILENO);
-      dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    out_ = out[0];
-  }
+  // The shell prints its process identifier, which the program keeps as it replaces the shell.
+  explicit DemoProcess(const std::string& args)
+      : out_(popen(("echo $$; exec " STATS_DEMO_BINARY " " + args + " 2>/dev/null").c_str(), "r")),
+        pid_(std::stoi(LineWith(""))) {}
   ~DemoProcess() {
-    if (!exited_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    close(out_);
+    if (!exited_) kill(pid_, SIGKILL);
+    pclose(out_);
   }
 
   // The next line of its output that contains `text`, waiting at most 10 s; "" when none came.
@@ -65,10 +47,10 @@ class DemoProcess {
     std::string line;
     char c = 0;
     for (;;) {
-      pollfd ready{out_, POLLIN, 0};
+      pollfd ready{fileno(out_), POLLIN, 0};
       const auto left =
           std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
-      if (left <= 0 || poll(&ready, 1, static_cast<int>(left)) <= 0 || read(out_, &c, 1) != 1)
+      if (left <= 0 || poll(&ready, 1, static_cast<int>(left)) <= 0 || read(ready.fd, &c, 1) != 1)
         return "";
       if (c != '\n') {
         line += c;
@@ -96,8 +78,8 @@ class DemoProcess {
   }
 
  private:
-  pid_t pid_ = -1;
-  int out_ = -1;
+  FILE* out_;
+  pid_t pid_;
   bool exited_ = false;
 };
 
@@ -110,7 +92,7 @@ TEST(RemoteProcesses, AServerThatDiesFreezesOrStopsEndsTheWaitingRequestOnceProm
       {"killed", SIGKILL, 128 + SIGKILL}, {"frozen", SIGSTOP, -1}, {"asked to stop", SIGTERM, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    DemoProcess server({"serve", "--listen", "127.0.0.1:0", "--json"});
+    DemoProcess server("serve --listen 127.0.0.1:0 --json");
     const std::string listening = server.LineWith("listening");
     const std::string key = "\"address\":\"";
     ASSERT_NE(listening.find(key), std::string::npos);
@@ -123,12 +105,9 @@ TEST(RemoteProcesses, AServerThatDiesFreezesOrStopsEndsTheWaitingRequestOnceProm
     std::list<Jorv::BaseMessage> problems;
     auto api = std::make_shared<Jorv::Stub::AsyncApiStub>(
         Jorv::Remote::RemoteApiProvider::Create(address, options, problems));
-    auto spec = std::make_shared<QueriesSvc::CreateSpec>();
-    spec->time_to_live = 600;
-    auto instance = std::make_shared<CounterInstance>();
-    instance->counter = "mem.available";
-    spec->instances.push_back(instance);
-    const auto created = Call(api, &QueriesSvc::AsyncServiceStub::Create, spec).output;
+    const auto created = Call(api, &QueriesSvc::AsyncServiceStub::Create,
+                              Testing::Spec(600, {Testing::Instance("mem.available", 1)}))
+                             .output;
     ASSERT_TRUE(created);
     const std::string query = (*created)->query;
     auto streamSpec = std::make_shared<StreamSvc::CreateSpec>();
@@ -176,8 +155,8 @@ TEST(RemoteProcesses, AClientKilledMidStreamStopsTheProvidersStream) {
   auto server = Jorv::Remote::RemoteServer::Start(spy, {}, problems);
   ASSERT_TRUE(server);
 
-  DemoProcess client({"--connect", server->Address(), "--samples", "1000", "--interval-ms", "10",
-                      "--counters", "mem.", "--json"});
+  DemoProcess client("--connect " + server->Address() +
+                     " --samples 1000 --interval-ms 10 --counters mem. --json");
   ASSERT_NE(client.LineWith("\"source\":\"stream\""), "");
   EXPECT_EQ(spy->stops->Count(), 0u);
   client.Signal(SIGKILL);

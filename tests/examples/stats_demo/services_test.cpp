@@ -5,7 +5,6 @@
 #include <chrono>
 #include <limits>
 #include <list>
-#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -29,29 +28,13 @@ using S = StreamSvc::AsyncServiceStub;
 using Testing::Into;
 using Testing::Reports;
 
-using Instances = std::list<std::shared_ptr<const CounterInstance>>;
+using Testing::Instance;
+using Testing::Instances;
+using Testing::Spec;
 
 // An error as Summary() writes it, `args` joined by ", ".
 std::string Error(const char* name, const char* id, const std::string& args) {
   return std::string("com.zentak.jorv.std.errors.") + name + " " + id + "(" + args + ")";
-}
-
-std::shared_ptr<const CounterInstance> Instance(const std::string& counter, long long chandle,
-                                                std::map<std::string, std::string> resources = {},
-                                                boost::optional<long long> edition = {}) {
-  auto instance = std::make_shared<CounterInstance>();
-  instance->counter = counter;
-  instance->chandle = chandle;
-  instance->resource_ids = std::move(resources);
-  instance->edition = edition;
-  return instance;
-}
-
-std::shared_ptr<QueriesSvc::CreateSpec> Spec(long long timeToLive, Instances instances) {
-  auto spec = std::make_shared<QueriesSvc::CreateSpec>();
-  spec->time_to_live = timeToLive;
-  spec->instances = std::move(instances);
-  return spec;
 }
 
 // Every test runs over the in-process transport (false) and over the remote one (true), with
