@@ -46,8 +46,6 @@ class ProcFixture {
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
   }
-  ProcFixture(const ProcFixture&) = delete;
-  ProcFixture& operator=(const ProcFixture&) = delete;
 
   // Replaces the file `name` (relative to the root) by `text`.
   void Write(const std::string& name, const std::string& text) const {
@@ -149,8 +147,8 @@ class Spy : public ::Jorv::Core::ApiProvider {
                    const ::Jorv::Data::DataValuePtr& input,
                    const std::shared_ptr<::Jorv::Core::AsyncActivation>& activation,
                    const Callback& callback) override {
-    inner_->InvokeAsync(method, input, activation, Counting(callback, stops));
     taken->Add(method->GetName());
+    inner_->InvokeAsync(method, input, activation, Counting(callback, stops));
   }
 
   const std::shared_ptr<::Jorv::Testing::AwaitedReports<std::string>> taken =
