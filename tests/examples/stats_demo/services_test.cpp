@@ -37,6 +37,15 @@ std::string Error(const std::string& name, const char* id, const std::string& ar
   return "com.zentak.jorv.std.errors." + name + " " + id + "(" + args + ")";
 }
 
+// A counters filter with `prefix` and `metric`, each unless empty.
+std::shared_ptr<CountersSvc::Filter> Filter(const std::string& prefix,
+                                            const std::string& metric = "") {
+  auto filter = std::make_shared<CountersSvc::Filter>();
+  if (!prefix.empty()) filter->prefix = prefix;
+  if (!metric.empty()) filter->metric = metric;
+  return filter;
+}
+
 // Every test runs over the in-process transport (false) and over the remote one (true), with
 // the provider behind a spy.
 class ServicesTest : public testing::TestWithParam<bool> {
@@ -249,41 +258,71 @@ TEST_P(ServicesTest, ExecuteGroupsValuesByResourceWithRatesSinceThePreviousExecu
                                              "net.eth0.sent"}));
 }
 
-TEST_P(ServicesTest, CountersListFollowsInterfacesThatComeAndGoAndListsChangesSince) {
-  const auto list = [this](boost::optional<long long> since) {
-    auto filter = std::make_shared<CountersSvc::Filter>();
-    filter->prefix = "net.";
-    const std::list<std::shared_ptr<const CountersSvc::Filter>> filters{filter};
+TEST_P(ServicesTest, CountersListTakesAnyOfItsFiltersAndListsChangesSince) {
+  using Filters = std::list<std::shared_ptr<const CountersSvc::Filter>>;
+  using Ids = std::set<std::string>;
+  const auto list = [this](const Filters& filters, boost::optional<long long> since) {
     return Call(&C::List, filters, since).output.value();
   };
   const auto registered = [](const auto& result) {
-    std::set<std::string> ids;
+    Ids ids;
     for (const auto& counter : result->registered) ids.insert(counter->id);
     return ids;
   };
+  const Ids hostWide = {"load.15m", "load.1m", "load.5m", "mem.available", "mem.total"};
+  const Ids cpus = {"cpu.total.usage", "cpu.0.usage", "cpu.1.usage"};
+  const Ids lo = {"net.lo.receive.rate", "net.lo.received", "net.lo.send.rate", "net.lo.sent"};
   const std::list<std::string> eth0 = {"net.eth0.receive.rate", "net.eth0.received",
                                        "net.eth0.send.rate", "net.eth0.sent"};
-  const auto first = list(boost::none);
-  EXPECT_EQ(registered(first).size(), 8u);  // four counters for each of lo and eth0
-  EXPECT_TRUE(first->unregistered.empty());
-  EXPECT_TRUE(list(first->last_updated)->registered.empty());
+  Ids all = hostWide;
+  for (const Ids& part : {cpus, lo, Ids(eth0.begin(), eth0.end())})
+    all.insert(part.begin(), part.end());
 
+  auto cpuKey = std::make_shared<CountersSvc::ResourceIdDefFilter>();
+  cpuKey->key = "cpu";
+  auto cpuKeyEqualAll = std::make_shared<CountersSvc::ResourceIdDefFilter>(*cpuKey);
+  cpuKeyEqualAll->query_options = CountersSvc::QueryCapabilities::EQUAL_ALL;
+  auto byKey = Filter(""), byKeyAndOptions = Filter(""), noKeys = Filter(""),
+       oneKey = Filter("net.lo");
+  byKey->resource_id = {{cpuKey}};
+  byKeyAndOptions->resource_id = {{cpuKeyEqualAll}};
+  for (const auto& [filter, count] : {std::make_pair(noKeys, 0), std::make_pair(oneKey, 1)}) {
+    auto schema = std::make_shared<CountersSvc::RsrcIdSchemaFilter>();
+    schema->count = count;
+    filter->resource_ids = Jorv::OptionalPtr<const CountersSvc::RsrcIdSchemaFilter>(schema);
+  }
+  const std::pair<Filters, Ids> cases[] = {
+      {{}, all},
+      {{Filter("cpu.")}, cpus},
+      {{Filter("", "net.sent")}, {"net.lo.sent", "net.eth0.sent"}},  // the metric compared whole
+      {{Filter("net.eth0.", "net.sent")}, {"net.eth0.sent"}},
+      {{Filter("mem."), Filter("", "load.1m")}, {"mem.available", "mem.total", "load.1m"}},
+      {{byKey}, cpus},
+      {{byKeyAndOptions}, {}},
+      {{noKeys}, hostWide},
+      {{oneKey}, lo},
+  };
+  for (const auto& [filters, expected] : cases)
+    EXPECT_EQ(registered(list(filters, boost::none)), expected);
+
+  const Filters net = {Filter("net.")};
+  const auto first = list(net, boost::none);
+  EXPECT_TRUE(first->unregistered.empty());
+  EXPECT_TRUE(list(net, first->last_updated)->registered.empty());
   // eth0 went away; then a net/dev without interfaces (unreadable) changes nothing.
   proc_.Write("net/dev", "h\nh\n  lo: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n");
-  EXPECT_EQ(registered(list(boost::none)).size(), 4u);
+  EXPECT_EQ(registered(list(net, boost::none)), lo);
   proc_.Write("net/dev", "");
-  const auto gone = list(first->last_updated);
+  const auto gone = list(net, first->last_updated);
   EXPECT_GT(gone->last_updated, first->last_updated);
   EXPECT_TRUE(gone->registered.empty());
   EXPECT_EQ(gone->unregistered, eth0);
-
   // It came back: registered again and no longer listed as unregistered.
   proc_.Write("net/dev",
               "h\nh\n  lo: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n"
               "  eth0: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n");
-  const auto back = list(gone->last_updated);
-  EXPECT_EQ(registered(back), std::set<std::string>(eth0.begin(), eth0.end()));
-  EXPECT_TRUE(list(boost::none)->unregistered.empty());
+  EXPECT_EQ(registered(list(net, gone->last_updated)), Ids(eth0.begin(), eth0.end()));
+  EXPECT_TRUE(list(net, boost::none)->unregistered.empty());
 }
 
 TEST_P(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilTheClientStops) {
