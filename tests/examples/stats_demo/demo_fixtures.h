@@ -135,8 +135,8 @@ inline StreamResult Into(const std::shared_ptr<Reports>& reports) {
   });
 }
 
-// Forwards calls to `inner`, recording the name of each call it took and each stop (a
-// continuation called with null) that reached the provider.
+// Forwards calls to `inner`, recording each attach call once the provider has taken it and each
+// stop (a continuation called with null) that reached the provider.
 class Spy : public ::Jorv::Core::ApiProvider {
  public:
   using Callback = ::Jorv::Core::AsyncApiResultCb;
@@ -147,12 +147,12 @@ class Spy : public ::Jorv::Core::ApiProvider {
                    const ::Jorv::Data::DataValuePtr& input,
                    const std::shared_ptr<::Jorv::Core::AsyncActivation>& activation,
                    const Callback& callback) override {
-    taken->Add(method->GetName());
     inner_->InvokeAsync(method, input, activation, Counting(callback, stops));
+    if (method->GetName() == "attach") attaches->Add(true);
   }
 
-  const std::shared_ptr<::Jorv::Testing::AwaitedReports<std::string>> taken =
-      std::make_shared<::Jorv::Testing::AwaitedReports<std::string>>();
+  const std::shared_ptr<::Jorv::Testing::AwaitedReports<bool>> attaches =
+      std::make_shared<::Jorv::Testing::AwaitedReports<bool>>();
   const std::shared_ptr<::Jorv::Testing::AwaitedReports<bool>> stops =
       std::make_shared<::Jorv::Testing::AwaitedReports<bool>>();
 

@@ -1,3 +1,6 @@
+// The host sample read from /proc and what is computed from samples: rates and the quantities
+// of the report.
+
 #include "examples/stats_demo/host_sample.h"
 
 #include <gtest/gtest.h>

@@ -25,11 +25,10 @@ using namespace MessageIds;
 using C = CountersSvc::AsyncServiceStub;
 using Q = QueriesSvc::AsyncServiceStub;
 using S = StreamSvc::AsyncServiceStub;
-using Testing::Into;
-using Testing::Reports;
-
 using Testing::Instance;
 using Testing::Instances;
+using Testing::Into;
+using Testing::Reports;
 using Testing::Spec;
 
 // An error as Summary() writes it, `args` joined by ", ".
@@ -60,6 +59,7 @@ class ServicesTest : public testing::TestWithParam<bool> {
                 : std::shared_ptr<Jorv::Core::ApiProvider>(spy_));
   }
 
+  // Testing::Call through this test's transport.
   template <class Method, class... Args>
   auto Call(Method method, const Args&... args) {
     return Testing::Call(api_, method, args...);
@@ -89,9 +89,9 @@ class ServicesTest : public testing::TestWithParam<bool> {
   // Attaches to the stream of `query` with `reports` receiving, and returns once the provider
   // took the call.
   void Attach(const std::string& query, const std::shared_ptr<Reports>& reports) {
-    const std::size_t taken = spy_->taken->Count();
+    const std::size_t attached = spy_->attaches->Count();
     S(api_).Attach(query, std::make_shared<StreamSvc::AttachSpec>(), nullptr, Into(reports));
-    EXPECT_EQ(spy_->taken->Await(taken + 1), "attach");
+    EXPECT_TRUE(spy_->attaches->Await(attached + 1)) << "the provider did not take the call";
   }
 
   Testing::ProcFixture proc_;
@@ -248,7 +248,7 @@ TEST_P(ServicesTest, ExecuteGroupsValuesByResourceWithRatesSinceThePreviousExecu
   Call(&Q::Execute, id);
   proc_.Write("net/dev", "h\nh\n  lo: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n");
   result = Call(&Q::Execute, id).output.value();
-  EXPECT_EQ(rows(*result)[1], "interface=eth0 2 - -");
+  EXPECT_EQ(rows(*result).at(1), "interface=eth0 2 - -");
   std::vector<std::string> notes;
   for (const auto& message : result->messages) {
     EXPECT_EQ(message->id, kValueUnavailable);
