@@ -1,154 +1,158 @@
+// The host sample read from /proc and what is computed from samples: rates and the quantities
+// of the report.
+
 #include "examples/stats_demo/host_sample.h"
 
 #include <gtest/gtest.h>
 
 #include <boost/optional/optional_io.hpp>
-
-#include <map>
+#include <cstdint>
+#include <limits>
+#include <sstream>
 #include <string>
-#include <utility>
-#include <vector>
+#include <tuple>
 
+#include "examples/stats_demo/demo_fixtures.h"
 #include "examples/stats_demo/demo_messages.h"
-#include "examples/stats_demo/proc_fixture.h"
+#include "examples/stats_demo/rates.h"
+#include "examples/stats_demo/report.h"
 
 namespace StatsDemo {
 namespace {
 
-// A problem as (message id, arguments).
-using Problem = std::pair<std::string, std::list<std::string>>;
-
-std::vector<Problem> Problems(const HostSample& sample) {
-  std::vector<Problem> problems;
-  for (const auto& message : sample.problems)
-    problems.emplace_back(message.GetId(), message.GetArgs());
-  return problems;
+// What a sample holds, one "name=value" per part read, then its problems as "id(arguments)".
+std::string Describe(const HostSample& sample) {
+  std::ostringstream text;
+  for (const auto& [cpu, times] : sample.cpus)
+    text << "cpu" << cpu << "=" << times.busy << "/" << times.total << " ";
+  if (sample.memoryTotalKib) text << "total=" << *sample.memoryTotalKib << " ";
+  if (sample.memoryAvailableKib) text << "available=" << *sample.memoryAvailableKib << " ";
+  if (sample.load)
+    text << "load=" << (*sample.load)[0] << "," << (*sample.load)[1] << "," << (*sample.load)[2]
+         << " ";
+  for (const auto& [name, bytes] : sample.interfaces)
+    text << name << "=" << bytes.received << "/" << bytes.sent << " ";
+  for (const auto& problem : sample.problems) {
+    text << problem.GetId() << "(";
+    for (const auto& arg : problem.GetArgs()) text << arg << ",";
+    text << ") ";
+  }
+  return text.str();
 }
 
-Problem Malformed(const std::string& line) { return {MessageIds::kProcMalformed, {"f", line}}; }
-Problem Missing(const std::string& what) { return {MessageIds::kProcMissing, {"f", what}}; }
+std::string Malformed(const std::string& line) {
+  return std::string(MessageIds::kProcMalformed) + "(f," + line + ",) ";
+}
+std::string Missing(const std::string& what) {
+  return std::string(MessageIds::kProcMissing) + "(f," + what + ",) ";
+}
 
-TEST(ParseCpuStat, ReadsBusyAndTotalTicksOfEveryCpuLine) {
-  struct Case {
-    const char* name;
+TEST(HostSample, ParsersReadWhatTheyCanAndNameEachLineOrValueTheyCannot) {
+  using Parser = void (*)(const std::string&, const std::string&, HostSample&);
+  const struct {
+    Parser parse;
     const char* text;
-    std::map<std::string, std::pair<std::uint64_t, std::uint64_t>> busyAndTotal;
-    std::vector<Problem> problems;
-  };
-  const Case cases[] = {
+    std::string expected;
+  } cases[] = {
       // user nice system idle iowait irq softirq steal guest guest_nice: guest is in user.
-      {"all ten columns",
-       "cpu 10 1 5 100 4 2 3 6 7 8\ncpu0 10 1 5 100 4 2 3 6 7 8\n",
-       {{"total", {27, 131}}, {"0", {27, 131}}},
-       {}},
-      {"no per-cpu lines", "cpu 3 0 0 7\n", {{"total", {3, 10}}}, {}},
-      {"other cpu-like words",
-       "cpufreq 1 2 3 4\ncpuX 1 2 3 4\ncpu 0 0 0 1\n",
-       {{"total", {0, 1}}},
-       {}},
-      {"too few columns",
-       "cpu 1 2 3\ncpu0 1 2 3 4\n",
-       {{"0", {6, 10}}},
-       {Malformed("1"), Missing("cpu")}},
-      {"empty", "", {}, {Missing("cpu")}},
+      {ParseCpuStat, "cpu 10 1 5 100 4 2 3 6 7 8\ncpu0 10 1 5 100 4 2 3 6 7 8\n",
+       "cpu0=27/131 cputotal=27/131 "},
+      {ParseCpuStat, "cpufreq 1 2 3 4\ncpuX 1 2 3 4\ncpu 3 0 0 7\n", "cputotal=3/10 "},
+      {ParseCpuStat, "cpu 1 2 3\ncpu0 1 2 3 4\n", "cpu0=6/10 " + Malformed("1") + Missing("cpu")},
+      {ParseCpuStat, "", Missing("cpu")},
+      // Not a number, negative, past 64 bits, summing past 64 bits, a bad extra column.
+      {ParseCpuStat, "cpu 1 2 x 4\n", Malformed("1") + Missing("cpu")},
+      {ParseCpuStat, "cpu 1 -2 3 4\n", Malformed("1") + Missing("cpu")},
+      {ParseCpuStat, "cpu 18446744073709551616 0 0 0\n", Malformed("1") + Missing("cpu")},
+      {ParseCpuStat, "cpu 9223372036854775808 9223372036854775808 0 0\n",
+       Malformed("1") + Missing("cpu")},
+      {ParseCpuStat, "cpu 1 1 1 1 0 0 0 0 0 0 junk\n", Malformed("1") + Missing("cpu")},
+      {ParseMeminfo, "MemTotal: 100 kB\nMemFree: 50 kB\nMemAvailable: 70 kB\n",
+       "total=100 available=70 "},
+      // Kernels before 3.14 have no MemAvailable.
+      {ParseMeminfo, "MemTotal: 100 kB\nMemFree: 50 kB\n", "total=100 " + Missing("MemAvailable")},
+      {ParseMeminfo, "MemTotal: lots kB\nMemAvailable: 5 kB extra\n",
+       Malformed("1") + Malformed("2") + Missing("MemTotal") + Missing("MemAvailable")},
+      {ParseLoadavg, "0.52 0.58 0.59 2/1234 56789\n", "load=0.52,0.58,0.59 "},
+      {ParseLoadavg, "0.5 0.5\n", Malformed("1")},
+      {ParseLoadavg, "nan 1 1\n", Malformed("1")},
+      {ParseLoadavg, "1 -1 1\n", Malformed("1")},
+      {ParseLoadavg, "1 1 1e999\n", Malformed("1")},
+      {ParseLoadavg, "1,5 1 1\n", Malformed("1")},
+      {ParseLoadavg, "", Malformed("1")},
+      // Old kernels wrote no space after the colon; a short line and a nameless one are skipped.
+      {ParseNetDev,
+       "Inter-|\n face |\n  lo:7 1 0 0 0 0 0 0 9 1 0 0 0 0 0 0\n  eth1: 1 2 3\n"
+       "  : 1 1 1 1 1 1 1 1 1\n  eth0: 5000000 4000 0 0 0 0 0 0 200000 1500 0 0 0 0 0 0\n",
+       "eth0=5000000/200000 lo=7/9 " + Malformed("4") + Malformed("5")},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
     HostSample sample;
-    ParseCpuStat(c.text, "f", sample);
-    std::map<std::string, std::pair<std::uint64_t, std::uint64_t>> got;
-    for (const auto& [name, times] : sample.cpus) got[name] = {times.busy, times.total};
-    EXPECT_EQ(got, c.busyAndTotal);
-    EXPECT_EQ(Problems(sample), c.problems);
-  }
-  // Not a number, negative, past 64 bits, summing past 64 bits, a bad extra column.
-  for (const char* text :
-       {"cpu 1 2 x 4\n", "cpu 1 -2 3 4\n", "cpu 18446744073709551616 0 0 0\n",
-        "cpu 9223372036854775808 9223372036854775808 0 0\n", "cpu 1 1 1 1 0 0 0 0 0 0 junk\n"}) {
-    SCOPED_TRACE(text);
-    HostSample sample;
-    ParseCpuStat(text, "f", sample);
-    EXPECT_TRUE(sample.cpus.empty());
-    EXPECT_EQ(Problems(sample), (std::vector<Problem>{Malformed("1"), Missing("cpu")}));
+    c.parse(c.text, "f", sample);
+    EXPECT_EQ(Describe(sample), c.expected);
   }
 }
 
-TEST(ParseMeminfo, ReadsTotalAndAvailableAndNamesWhatIsMissing) {
-  HostSample sample;
-  ParseMeminfo(Testing::kMeminfo, "f", sample);
-  EXPECT_EQ(sample.memoryTotalKib, std::uint64_t{16318480});
-  EXPECT_EQ(sample.memoryAvailableKib, std::uint64_t{8000000});
-  EXPECT_TRUE(sample.problems.empty());
-
-  HostSample old;  // kernels before 3.14 have no MemAvailable
-  ParseMeminfo("MemTotal: 100 kB\nMemFree: 50 kB\n", "f", old);
-  EXPECT_EQ(old.memoryTotalKib, std::uint64_t{100});
-  EXPECT_FALSE(old.memoryAvailableKib);
-  EXPECT_EQ(Problems(old), std::vector<Problem>{Missing("MemAvailable")});
-
-  HostSample broken;
-  ParseMeminfo("MemTotal: lots kB\nMemAvailable: 5 kB extra\n", "f", broken);
-  EXPECT_FALSE(broken.memoryTotalKib);
-  EXPECT_FALSE(broken.memoryAvailableKib);
-  EXPECT_EQ(Problems(broken), (std::vector<Problem>{Malformed("1"), Malformed("2"),
-                                                    Missing("MemTotal"), Missing("MemAvailable")}));
-}
-
-TEST(ParseLoadavg, NeedsThreeFiniteNonNegativeNumbers) {
-  HostSample sample;
-  ParseLoadavg(Testing::kLoadavg, "f", sample);
-  ASSERT_TRUE(sample.load);
-  EXPECT_EQ(*sample.load, (std::array<double, 3>{0.52, 0.58, 0.59}));
-
-  for (const char* text : {"0.5 0.5\n", "nan 1 1\n", "1 -1 1\n", "1 1 1e999\n", "1,5 1 1\n", ""}) {
-    SCOPED_TRACE(text);
-    HostSample bad;
-    ParseLoadavg(text, "f", bad);
-    EXPECT_FALSE(bad.load);
-    EXPECT_EQ(Problems(bad), std::vector<Problem>{Malformed("1")});
-  }
-}
-
-TEST(ParseNetDev, ReadsBytesOfEachInterfaceAndSkipsWhatItCannotRead) {
-  HostSample sample;
-  ParseNetDev(Testing::kNetDevLoAndEth0, "f", sample);
-  ASSERT_EQ(sample.interfaces.size(), 2u);
-  EXPECT_EQ(sample.interfaces["lo"].received, 1000u);
-  EXPECT_EQ(sample.interfaces["eth0"].received, 5000000u);
-  EXPECT_EQ(sample.interfaces["eth0"].sent, 200000u);
-  EXPECT_TRUE(sample.problems.empty());
-
-  // Old kernels wrote no space after the colon; a short line and a nameless one are skipped.
-  HostSample odd;
-  ParseNetDev(
-      "Inter-|\n face |\n  lo:7 1 0 0 0 0 0 0 9 1 0 0 0 0 0 0\n  eth1: 1 2 3\n"
-      "  : 1 1 1 1 1 1 1 1 1\n",
-      "f", odd);
-  ASSERT_EQ(odd.interfaces.size(), 1u);
-  EXPECT_EQ(odd.interfaces["lo"].received, 7u);
-  EXPECT_EQ(odd.interfaces["lo"].sent, 9u);
-  EXPECT_EQ(Problems(odd), (std::vector<Problem>{Malformed("4"), Malformed("5")}));
-}
-
-TEST(ReadHostSample, ReadsTheFilesUnderTheRootAndReportsThoseMissing) {
+TEST(HostSample, ReadsTheFilesUnderTheRootAndReportsThoseMissing) {
   Testing::ProcFixture proc;
   const HostSample sample = ReadHostSample(proc.root(), 42);
   EXPECT_EQ(sample.takenMillis, 42);
-  EXPECT_EQ(sample.cpus.size(), 3u);
-  EXPECT_TRUE(sample.memoryAvailableKib);
-  EXPECT_TRUE(sample.load);
-  EXPECT_EQ(sample.interfaces.size(), 2u);
-  EXPECT_TRUE(sample.problems.empty());
+  EXPECT_EQ(Describe(sample),
+            "cpu0=100/500 cpu1=100/500 cputotal=200/1000 total=16318480 available=8000000 "
+            "load=0.52,0.58,0.59 eth0=5000000/200000 lo=1000/1000 ");
 
   const std::string gone = proc.root() + "/absent";
-  const HostSample empty = ReadHostSample(gone, 0);
-  EXPECT_TRUE(empty.cpus.empty());
-  EXPECT_TRUE(empty.interfaces.empty());
-  const std::vector<Problem> expected = {{MessageIds::kProcUnreadable, {gone + "/stat"}},
-                                         {MessageIds::kProcUnreadable, {gone + "/meminfo"}},
-                                         {MessageIds::kProcUnreadable, {gone + "/loadavg"}},
-                                         {MessageIds::kProcUnreadable, {gone + "/net/dev"}}};
-  EXPECT_EQ(Problems(empty), expected);
+  std::string unreadable;
+  for (const char* file : {"stat", "meminfo", "loadavg", "net/dev"})
+    unreadable += std::string(MessageIds::kProcUnreadable) + "(" + gone + "/" + file + ",) ";
+  EXPECT_EQ(Describe(ReadHostSample(gone, 0)), unreadable);
+}
+
+constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+
+TEST(Rates, CpuUseIsTheBusyShareOfNewTicksAndNoneWhenTheCountersDidNotMoveOn) {
+  const std::tuple<CpuTimes, CpuTimes, boost::optional<double>> rows[] = {
+      {{100, 1000}, {150, 1200}, 25.0},
+      {{100, 1000}, {100, 1100}, 0.0},
+      {{100, 1000}, {100, 1000}, boost::none},  // no ticks passed
+      {{100, 1000}, {5, 20}, boost::none},      // the cpu came back, counters reset
+      {{100, 1000}, {90, 1100}, boost::none},   // busy went backwards
+      {{100, 1000}, {300, 1100}, 100.0},        // idle went backwards
+      {{kMax - 200, kMax - 100}, {kMax - 150, kMax}, 50.0},
+  };
+  for (const auto& [before, after, percent] : rows)
+    EXPECT_EQ(CpuUsagePercent(before, after), percent);
+}
+
+TEST(Rates, PerSecondIsNoneWithoutTimeAndForCountersThatWrappedOrWereReset) {
+  const std::tuple<std::uint64_t, std::uint64_t, std::int64_t, boost::optional<double>> rows[] = {
+      {1000, 3000, 500, 4000.0},
+      {1000, 1000, 250, 0.0},
+      {1000, 3000, 0, boost::none},
+      {1000, 3000, -5, boost::none},
+      {4294967000u, 200, 1000, boost::none},  // a 32-bit counter wrapped
+      {0, kMax, 1000, static_cast<double>(kMax)},
+  };
+  for (const auto& [before, after, millis, rate] : rows)
+    EXPECT_EQ(PerSecond(before, after, millis), rate);
+}
+
+TEST(Report, QuantitiesPrintInTheirUnitScaledByTheirFactor) {
+  using Unit = Api::CountersSvc::Unit;
+  using Factor = Api::CountersSvc::UnitFactor;
+  const std::tuple<double, Unit::Enumerator, Factor::Enumerator, const char*> rows[] = {
+      {23907532, Unit::BYTE, Factor::KIBI, "22.8 GiB"},
+      {1023, Unit::BYTE, Factor::ONE, "1023 B"},
+      {1536, Unit::BYTESPERSECOND, Factor::ONE, "1.5 KiB/s"},
+      {2, Unit::BYTE, Factor::MEBI, "2.0 MiB"},
+      {12.34, Unit::PERCENT, Factor::ONE, "12.3 %"},
+      {1500, Unit::NUMBER, Factor::MILLI, "1.50"},
+      {0.52, Unit::NUMBER, Factor::ONE, "0.52"},
+  };
+  for (const auto& [value, unit, factor, text] : rows) {
+    EXPECT_EQ(FormatQuantity(value, unit, factor), text);
+  }
 }
 
 }  // namespace

@@ -2,17 +2,20 @@
 // stop in the middle of a stream, and a client that dies in the middle of one.
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
-#include <future>
+#include <cstdio>
 #include <list>
 #include <memory>
 #include <string>
+#include <thread>
 
-#include "examples/stats_demo/demo_process.h"
+#include "examples/stats_demo/demo_fixtures.h"
 #include "examples/stats_demo/host_stats_provider.h"
-#include "examples/stats_demo/stream_inbox.h"
-#include "examples/stats_demo/transports.h"
 #include "framework/core/standard_names.h"
 #include "framework/remote/remote_api_provider.h"
 #include "framework/remote/remote_server.h"
@@ -21,70 +24,63 @@ namespace StatsDemo {
 namespace {
 
 using namespace Api;
-using Testing::DemoProcess;
-using Testing::Inbox;
+using Clock = std::chrono::steady_clock;
+using Testing::Call;
+using Testing::Into;
 
-// The value of the JSON string field `name` in `line`.
-std::string JsonField(const std::string& line, const std::string& name) {
-  const std::string key = "\"" + name + "\":\"";
-  const auto start = line.find(key);
-  if (start == std::string::npos) return "";
-  const auto from = start + key.size();
-  return line.substr(from, line.find('"', from) - from);
-}
-
-// The output of a call made through `call`, which is handed the result object; waits for it
-// at most 10 s.
-template <class T, class Call>
-T Await(Call call) {
-  auto promise = std::make_shared<std::promise<boost::optional<T>>>();
-  auto future = promise->get_future();
-  call(Jorv::AsyncResult<T>([promise](const boost::optional<T>& output,
-                                      const std::shared_ptr<const Jorv::Data::ErrorValue>&,
-                                      const Jorv::Progress&) { promise->set_value(output); }));
-  if (future.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-    ADD_FAILURE() << "a call did not complete";
-    return T{};
-  }
-  const auto output = future.get();
-  EXPECT_TRUE(output);
-  return output ? *output : T{};
-}
-
-// A client attached to a stream of the server at `address`, with two results received and
-// the third asked for, which will not come for ten minutes.
-class WaitingStream {
+// STATS_DEMO_BINARY run with `args` by the shell, its standard output read through a pipe and
+// its standard error discarded; killed when the object goes if it still runs.
+class DemoProcess {
  public:
-  WaitingStream(const std::string& address, const Jorv::Remote::ClientOptions& options) {
-    std::list<Jorv::BaseMessage> problems;
-    auto api = std::make_shared<Jorv::Stub::AsyncApiStub>(
-        Jorv::Remote::RemoteApiProvider::Create(address, options, problems));
-    QueriesSvc::AsyncServiceStub queries(api);
-    StreamSvc::AsyncServiceStub stream(api);
-    auto spec = std::make_shared<QueriesSvc::CreateSpec>();
-    spec->time_to_live = 600;
-    auto instance = std::make_shared<CounterInstance>();
-    instance->counter = "mem.available";
-    spec->instances.push_back(instance);
-    const std::string query = Await<std::shared_ptr<const QueriesSvc::CreateResult>>([&](auto r) {
-                                queries.Create(spec, nullptr, r);
-                              })->query;
-    auto streamSpec = std::make_shared<StreamSvc::CreateSpec>();
-    streamSpec->interval = 10;
-    Await<Jorv::Void>([&](auto r) { stream.Create(query, streamSpec, nullptr, r); });
-    stream.Attach(query, std::make_shared<StreamSvc::AttachSpec>(), nullptr, inbox.Receiver());
-    const auto first = inbox.Await(1);
-    // The second result is due an interval after the first; from it on, ten minutes.
-    auto slower = std::make_shared<StreamSvc::UpdateSpec>();
-    slower->interval = 600000;
-    Await<Jorv::Void>([&](auto r) { stream.Update(query, slower, nullptr, r); });
-    if (first.next) first.next(Jorv::MakeOptionalPtr<Inbox::StreamResult>(inbox.Receiver()));
-    const auto second = inbox.Await(2);
-    EXPECT_TRUE(first.item && second.item);
-    if (second.next) second.next(Jorv::MakeOptionalPtr<Inbox::StreamResult>(inbox.Receiver()));
+  // The shell prints its process identifier, which the program keeps as it replaces the shell.
+  explicit DemoProcess(const std::string& args)
+      : out_(popen(("echo $$; exec " STATS_DEMO_BINARY " " + args + " 2>/dev/null").c_str(), "r")),
+        pid_(std::stoi(LineWith(""))) {}
+  ~DemoProcess() {
+    if (!exited_) kill(pid_, SIGKILL);
+    pclose(out_);
   }
 
-  Inbox inbox;
+  // The next line of its output that contains `text`, waiting at most 10 s; "" when none came.
+  std::string LineWith(const std::string& text) {
+    const auto until = Clock::now() + std::chrono::seconds(10);
+    std::string line;
+    char c = 0;
+    for (;;) {
+      pollfd ready{fileno(out_), POLLIN, 0};
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+      if (left <= 0 || poll(&ready, 1, static_cast<int>(left)) <= 0 || read(ready.fd, &c, 1) != 1)
+        return "";
+      if (c != '\n') {
+        line += c;
+      } else if (line.find(text) != std::string::npos) {
+        return line;
+      } else {
+        line.clear();
+      }
+    }
+  }
+
+  void Signal(int signal) const { kill(pid_, signal); }
+
+  // Its exit status (128 + the signal that ended it), waiting at most 10 s; -1 when it still
+  // runs then.
+  int Wait() {
+    const auto until = Clock::now() + std::chrono::seconds(10);
+    int status = 0;
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+      if (Clock::now() > until) return -1;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    exited_ = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+ private:
+  FILE* out_;
+  pid_t pid_;
+  bool exited_ = false;
 };
 
 TEST(RemoteProcesses, AServerThatDiesFreezesOrStopsEndsTheWaitingRequestOncePromptly) {
@@ -96,29 +92,57 @@ TEST(RemoteProcesses, AServerThatDiesFreezesOrStopsEndsTheWaitingRequestOnceProm
       {"killed", SIGKILL, 128 + SIGKILL}, {"frozen", SIGSTOP, -1}, {"asked to stop", SIGTERM, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    DemoProcess server({"serve", "--listen", "127.0.0.1:0", "--json"});
-    const std::string address = JsonField(server.LineWith("listening"), "address");
-    ASSERT_FALSE(address.empty());
+    DemoProcess server("serve --listen 127.0.0.1:0 --json");
+    const std::string listening = server.LineWith("listening");
+    const std::string key = "\"address\":\"";
+    ASSERT_NE(listening.find(key), std::string::npos);
+    const auto from = listening.find(key) + key.size();
+    const std::string address = listening.substr(from, listening.find('"', from) - from);
+
     // Pings every 200 ms find a frozen server within a second.
     Jorv::Remote::ClientOptions options;
     options.keepalive = {std::chrono::milliseconds(200), std::chrono::milliseconds(300)};
-    WaitingStream client(address, options);
+    std::list<Jorv::BaseMessage> problems;
+    auto api = std::make_shared<Jorv::Stub::AsyncApiStub>(
+        Jorv::Remote::RemoteApiProvider::Create(address, options, problems));
+    const auto created = Call(api, &QueriesSvc::AsyncServiceStub::Create,
+                              Testing::Spec(600, {Testing::Instance("mem.available", 1)}))
+                             .output;
+    ASSERT_TRUE(created);
+    const std::string query = (*created)->query;
+    auto streamSpec = std::make_shared<StreamSvc::CreateSpec>();
+    streamSpec->interval = 10;
+    ASSERT_TRUE(Call(api, &StreamSvc::AsyncServiceStub::Create, query, streamSpec).output);
 
-    const auto start = std::chrono::steady_clock::now();
+    // Two results, the second due an interval after the first; from it on, ten minutes.
+    auto reports = std::make_shared<Testing::Reports>();
+    StreamSvc::AsyncServiceStub(api).Attach(query, std::make_shared<StreamSvc::AttachSpec>(),
+                                            nullptr, Into(reports));
+    const auto first = reports->Await(1);
+    auto slower = std::make_shared<StreamSvc::UpdateSpec>();
+    slower->interval = 600000;
+    ASSERT_TRUE(Call(api, &StreamSvc::AsyncServiceStub::Update, query, slower).output);
+    ASSERT_TRUE(first.item && first.next);
+    first.next(Jorv::MakeOptionalPtr<Testing::StreamResult>(Into(reports)));
+    const auto second = reports->Await(2);
+    ASSERT_TRUE(second.item && second.next);
+    second.next(Jorv::MakeOptionalPtr<Testing::StreamResult>(Into(reports)));
+
+    const auto start = Clock::now();
     server.Signal(c.signal);
-    const auto end = client.inbox.Await(3);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    const auto end = reports->Await(3);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
     EXPECT_FALSE(end.item);
     ASSERT_TRUE(end.error);
     EXPECT_EQ(end.error->GetName(), Jorv::Std::kServiceUnavailable);
     if (c.exitStatus >= 0) {
       EXPECT_EQ(server.Wait(), c.exitStatus);
-      if (c.exitStatus == 0) {
-        EXPECT_NE(server.LineWith("stopped"), "");
-      }
+    }
+    if (c.exitStatus == 0) {
+      EXPECT_NE(server.LineWith("stopped"), "");
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(client.inbox.Count(), 3u);
+    EXPECT_EQ(reports->Count(), 3u);
   }
 }
 
@@ -126,19 +150,20 @@ TEST(RemoteProcesses, AClientKilledMidStreamStopsTheProvidersStream) {
   auto router = std::make_shared<Jorv::Core::InProcessApiProvider>();
   HostStatsProvider provider;
   provider.PublishOn(*router);
-  auto counted = std::make_shared<Testing::Spy>(router);
+  auto spy = std::make_shared<Testing::Spy>(router);
   std::list<Jorv::BaseMessage> problems;
-  auto server = Jorv::Remote::RemoteServer::Start(counted, {}, problems);
+  auto server = Jorv::Remote::RemoteServer::Start(spy, {}, problems);
   ASSERT_TRUE(server);
 
-  DemoProcess client({"--connect", server->Address(), "--samples", "1000", "--interval-ms", "10",
-                      "--counters", "mem.", "--json"});
+  DemoProcess client("--connect " + server->Address() +
+                     " --samples 1000 --interval-ms 10 --counters mem. --json");
   ASSERT_NE(client.LineWith("\"source\":\"stream\""), "");
-  EXPECT_EQ(counted->Stops(), 0);
+  EXPECT_EQ(spy->stops->Count(), 0u);
   client.Signal(SIGKILL);
   EXPECT_EQ(client.Wait(), 128 + SIGKILL);
-  EXPECT_TRUE(counted->AwaitStops(1));
-  EXPECT_EQ(counted->Stops(), 1);
+  EXPECT_TRUE(spy->stops->Await(1)) << "the provider did not see the stop";
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(spy->stops->Count(), 1u);
   server->Shutdown();
 }
 

@@ -3,314 +3,380 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
+#include <limits>
+#include <list>
 #include <memory>
-#include <mutex>
+#include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "examples/stats_demo/demo_fixtures.h"
 #include "examples/stats_demo/demo_messages.h"
-#include "examples/stats_demo/proc_fixture.h"
-#include "examples/stats_demo/stream_inbox.h"
-#include "examples/stats_demo/transports.h"
-#include "framework/core/in_process_transport.h"
-#include "support/service_client.h"
+#include "framework/remote/remote_api_provider.h"
+#include "framework/remote/remote_server.h"
 
 namespace StatsDemo {
 namespace {
 
 using namespace Api;
-using Jorv::Data::ErrorValue;
-using Jorv::Testing::Client;
-using Jorv::Testing::Summary;
-using Testing::Inbox;
-using StreamResult = StreamSvc::AttachMethod::StreamResultCbType;
+using namespace MessageIds;
+using C = CountersSvc::AsyncServiceStub;
+using Q = QueriesSvc::AsyncServiceStub;
+using S = StreamSvc::AsyncServiceStub;
+using Testing::Instance;
+using Testing::Instances;
+using Testing::Into;
+using Testing::Reports;
+using Testing::Spec;
 
-constexpr char kNotFound[] = "com.zentak.jorv.std.errors.not_found";
-constexpr char kInvalidArgument[] = "com.zentak.jorv.std.errors.invalid_argument";
-constexpr char kAlreadyThere[] = "com.zentak.jorv.std.errors.already_in_desired_state";
-constexpr char kUnsupported[] = "com.zentak.jorv.std.errors.unsupported";
-
-// The one error a call completed with; `call` is handed the call's result object.
-template <class T, class Call>
-std::shared_ptr<const ErrorValue> ErrorOf(Call call) {
-  Client<T> client;
-  call(client.Result());
-  return client.Error();
+// An error as Summary() writes it, `args` joined by ", ".
+std::string Error(const std::string& name, const char* id, const std::string& args) {
+  return "com.zentak.jorv.std.errors." + name + " " + id + "(" + args + ")";
 }
 
-// Every test runs over the in-process transport and over the remote one.
-class ServicesTest : public testing::TestWithParam<const char*> {
- protected:
-  ServicesTest() { provider_->PublishOn(*transport_); }
+// A counters filter with `prefix` and `metric`, each unless empty.
+std::shared_ptr<CountersSvc::Filter> Filter(const std::string& prefix,
+                                            const std::string& metric = "") {
+  auto filter = std::make_shared<CountersSvc::Filter>();
+  if (!prefix.empty()) filter->prefix = prefix;
+  if (!metric.empty()) filter->metric = metric;
+  return filter;
+}
 
-  std::string CreateQuery(const std::string& counter) {
-    auto spec = std::make_shared<QueriesSvc::CreateSpec>();
-    spec->time_to_live = 60;
-    auto instance = std::make_shared<CounterInstance>();
-    instance->counter = counter;
-    instance->chandle = 1;
-    spec->instances.push_back(instance);
-    Client<std::shared_ptr<const QueriesSvc::CreateResult>> created;
-    queries_.Create(spec, nullptr, created.Result());
-    const auto result = created.Output();
-    return result ? result->query : "";
+// Every test runs over the in-process transport (false) and over the remote one (true), with
+// the provider behind a spy.
+class ServicesTest : public testing::TestWithParam<bool> {
+ protected:
+  ServicesTest() {
+    provider_->PublishOn(*router_);
+    std::list<Jorv::BaseMessage> problems;
+    if (GetParam()) server_ = Jorv::Remote::RemoteServer::Start(spy_, {}, problems);
+    EXPECT_EQ(static_cast<bool>(server_), GetParam());
+    api_ = std::make_shared<Jorv::Stub::AsyncApiStub>(
+        server_ ? Jorv::Remote::RemoteApiProvider::Create(server_->Address(), {}, problems)
+                : std::shared_ptr<Jorv::Core::ApiProvider>(spy_));
   }
 
-  std::shared_ptr<const ErrorValue> CreateStream(const std::string& query, long long interval) {
+  // Testing::Call through this test's transport.
+  template <class Method, class... Args>
+  auto Call(Method method, const Args&... args) {
+    return Testing::Call(api_, method, args...);
+  }
+
+  std::string CreateQuery(const std::shared_ptr<QueriesSvc::CreateSpec>& spec) {
+    const auto created = Call(&Q::Create, spec);
+    EXPECT_EQ(Jorv::Testing::Summary(created.error), "none");
+    return created.output ? (*created.output)->query : "";
+  }
+  std::string CreateQuery(const std::string& counter) {
+    return CreateQuery(Spec(60, {Instance(counter, 1)}));
+  }
+
+  // Summary() of the error of a call.
+  template <class Method, class... Args>
+  std::string Fails(Method method, const Args&... args) {
+    return Jorv::Testing::Summary(Call(method, args...).error);
+  }
+
+  std::string CreateStream(const std::string& query, long long interval) {
     auto spec = std::make_shared<StreamSvc::CreateSpec>();
     spec->interval = interval;
-    Client<Jorv::Void> done;
-    stream_.Create(query, spec, nullptr, done.Result());
-    EXPECT_EQ(done.calls.size(), 1u);
-    return done.calls.empty() ? nullptr : done.calls[0].error;
+    return Fails(&S::Create, query, spec);
   }
 
-  std::shared_ptr<StreamSvc::AttachSpec> Attaching() {
-    auto spec = std::make_shared<StreamSvc::AttachSpec>();
-    spec->client_id = "test";
-    return spec;
+  // Attaches to the stream of `query` with `reports` receiving, and returns once the provider
+  // took the call.
+  void Attach(const std::string& query, const std::shared_ptr<Reports>& reports) {
+    const std::size_t attached = spy_->attaches->Count();
+    S(api_).Attach(query, std::make_shared<StreamSvc::AttachSpec>(), nullptr, Into(reports));
+    EXPECT_TRUE(spy_->attaches->Await(attached + 1)) << "the provider did not take the call";
   }
 
   Testing::ProcFixture proc_;
   std::shared_ptr<std::int64_t> clock_ = std::make_shared<std::int64_t>(5000);
-  std::shared_ptr<Jorv::Core::InProcessApiProvider> transport_ =
+  std::shared_ptr<Jorv::Core::InProcessApiProvider> router_ =
       std::make_shared<Jorv::Core::InProcessApiProvider>();
   std::unique_ptr<HostStatsProvider> provider_ =
       std::make_unique<HostStatsProvider>(proc_.Options(clock_));
+  std::shared_ptr<Testing::Spy> spy_ = std::make_shared<Testing::Spy>(router_);
   std::unique_ptr<Jorv::Remote::RemoteServer> server_;
-  std::shared_ptr<Jorv::Stub::AsyncApiStub> api_ = std::make_shared<Jorv::Stub::AsyncApiStub>(
-      std::string(GetParam()) == "remote" ? Testing::Remotely(transport_, server_) : transport_);
-  CountersSvc::AsyncServiceStub counters_{api_};
-  QueriesSvc::AsyncServiceStub queries_{api_};
-  StreamSvc::AsyncServiceStub stream_{api_};
+  std::shared_ptr<Jorv::Stub::AsyncApiStub> api_;
 };
 
 TEST_P(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors) {
   const std::string plain = CreateQuery("mem.total");  // a query without a stream
   const std::string streamed = CreateQuery("mem.total");
-  ASSERT_EQ(CreateStream(streamed, 100), nullptr);
+  ASSERT_EQ(CreateStream(streamed, 100), "none");
+  // The counter's own resource, its edition, or nothing at all are all fine.
+  const std::string cpus = CreateQuery(
+      Spec(60, {Instance("cpu.0.usage", 1, {{"cpu", "0"}}, kEdition), Instance("cpu.1.usage", 2)}));
   const std::string unknown = "q-404";
-  const auto update = std::make_shared<StreamSvc::UpdateSpec>();
-  const auto noChange = std::make_shared<QueriesSvc::UpdateSpec>();
-
-  const auto attach = [this](const std::string& query,
-                             std::shared_ptr<StreamSvc::AttachSpec> spec) {
-    Inbox inbox;
-    stream_.Attach(query, spec, nullptr, inbox.Receiver());
-    return inbox.Await(1).error;
+  const auto firstReport = [this](const std::string& query, auto spec) {
+    auto reports = std::make_shared<Reports>();
+    S(api_).Attach(query, spec, nullptr, Into(reports));
+    return Jorv::Testing::Summary(reports->Await(1).error);
   };
-  auto fromStart = Attaching();
+  auto fromStart = std::make_shared<StreamSvc::AttachSpec>();
   fromStart->from_timestamp = Jorv::DateTime::FromMillisSinceEpoch(0);
-  auto badTtl = std::make_shared<QueriesSvc::CreateSpec>();
-  badTtl->time_to_live = 0;
-  using Info = std::shared_ptr<const QueriesSvc::Info>;
-  using Void = Jorv::Void;
+  const auto attach = std::make_shared<StreamSvc::AttachSpec>();
+  const auto update = [](long long timeToLive, Instances remove, Instances add) {
+    auto spec = std::make_shared<QueriesSvc::UpdateSpec>();
+    spec->time_to_live = timeToLive;
+    spec->instances_to_remove = std::move(remove);
+    spec->instances_to_add = std::move(add);
+    return spec;
+  };
 
   // The calls are made in table order, as the table is built.
-  struct Case {
-    const char* name;
-    std::shared_ptr<const ErrorValue> error;
-    const char* errorName;
-    struct {
-      const char* id;
-      std::string arg;
-    } message;
+  const std::string invalid = "invalid_argument", notFound = "not_found";
+  const std::string noQuery = Error(notFound, kQueryNotFound, unknown);
+  const std::string noStream = Error(notFound, kStreamNotFound, plain);
+  const std::pair<std::string, std::string> cases[] = {
+      {Fails(&Q::Create, Spec(0, {Instance("mem.total", 1)})), Error(invalid, kBadTimeToLive, "0")},
+      {Fails(&Q::Create, Spec(60, {})), Error(invalid, kNoInstances, "")},
+      {Fails(&Q::Create, Spec(60, {Instance("disk.0.reads", 1)})),
+       Error(invalid, kUnknownCounter, "disk.0.reads")},
+      {Fails(&Q::Create, Spec(60, {Instance("mem.total", 1, {}, 2)})),
+       Error(invalid, kUnknownEdition, "mem.total, 2")},
+      {Fails(&Q::Create, Spec(60, {Instance("cpu.0.usage", 1, {{"cpu", "1"}})})),
+       Error(invalid, kResourceMismatch, "cpu.0.usage")},
+      {Fails(&Q::Create, Spec(60, {Instance("mem.total", 7), Instance("load.1m", 7)})),
+       Error(invalid, kDuplicateHandle, "7")},
+      {Fails(&Q::Update, cpus,
+             update(5, {Instance("", 1), Instance("", 9)}, {Instance("load.5m", 3)})),
+       Error(invalid, kHandleNotFound, "9")},
+      // Handle 2 is still there.
+      {Fails(&Q::Update, cpus, update(5, {Instance("", 1)}, {Instance("load.5m", 2)})),
+       Error(invalid, kDuplicateHandle, "2")},
+      {Fails(&Q::Get, unknown), noQuery},
+      {Fails(&Q::Update, unknown, update(5, {}, {})), noQuery},
+      {Fails(&Q::Delete, unknown), noQuery},
+      {Fails(&Q::Execute, unknown), noQuery},
+      {CreateStream(unknown, 100), noQuery},
+      {CreateStream(streamed, 100), Error("already_in_desired_state", kStreamExists, streamed)},
+      {CreateStream(plain, 0), Error(invalid, kBadInterval, "0")},
+      {Fails(&S::Get, plain), noStream},
+      {Fails(&S::Update, unknown, std::make_shared<StreamSvc::UpdateSpec>()), noQuery},
+      {Fails(&S::Delete, plain), noStream},
+      {firstReport(plain, attach), noStream},
+      {firstReport(unknown, attach), noQuery},
+      {firstReport(streamed, fromStart),
+       Error("unsupported", kNoHistory, "1970-01-01T00:00:00.000Z")},
   };
-  const Case cases[] = {
-      {"queries.get",
-       ErrorOf<Info>([&](auto r) { queries_.Get(unknown, nullptr, r); }),
-       kNotFound,
-       {MessageIds::kQueryNotFound, {unknown}}},
-      {"queries.update",
-       ErrorOf<Void>([&](auto r) { queries_.Update(unknown, noChange, nullptr, r); }),
-       kNotFound,
-       {MessageIds::kQueryNotFound, {unknown}}},
-      {"queries.delete",
-       ErrorOf<Void>([&](auto r) { queries_.Delete(unknown, nullptr, r); }),
-       kNotFound,
-       {MessageIds::kQueryNotFound, {unknown}}},
-      {"queries.execute",
-       ErrorOf<std::shared_ptr<const Result>>(
-           [&](auto r) { queries_.Execute(unknown, nullptr, r); }),
-       kNotFound,
-       {MessageIds::kQueryNotFound, {unknown}}},
-      {"queries.create",
-       ErrorOf<std::shared_ptr<const QueriesSvc::CreateResult>>(
-           [&](auto r) { queries_.Create(badTtl, nullptr, r); }),
-       kInvalidArgument,
-       {MessageIds::kBadTimeToLive, {"0"}}},
-      {"stream.create of unknown query",
-       CreateStream(unknown, 100),
-       kNotFound,
-       {MessageIds::kQueryNotFound, {unknown}}},
-      {"stream.create twice",
-       CreateStream(streamed, 100),
-       kAlreadyThere,
-       {MessageIds::kStreamExists, {streamed}}},
-      {"stream.create without interval",
-       CreateStream(plain, 0),
-       kInvalidArgument,
-       {MessageIds::kBadInterval, {"0"}}},
-      {"stream.get",
-       ErrorOf<std::shared_ptr<const StreamSvc::Info>>(
-           [&](auto r) { stream_.Get(plain, nullptr, r); }),
-       kNotFound,
-       {MessageIds::kStreamNotFound, {plain}}},
-      {"stream.update",
-       ErrorOf<Void>([&](auto r) { stream_.Update(unknown, update, nullptr, r); }),
-       kNotFound,
-       {MessageIds::kQueryNotFound, {unknown}}},
-      {"stream.delete",
-       ErrorOf<Void>([&](auto r) { stream_.Delete(plain, nullptr, r); }),
-       kNotFound,
-       {MessageIds::kStreamNotFound, {plain}}},
-      {"stream.attach without stream",
-       attach(plain, Attaching()),
-       kNotFound,
-       {MessageIds::kStreamNotFound, {plain}}},
-      {"stream.attach of unknown query",
-       attach(unknown, Attaching()),
-       kNotFound,
-       {MessageIds::kQueryNotFound, {unknown}}},
-      {"stream.attach from a start time",
-       attach(streamed, fromStart),
-       kUnsupported,
-       {MessageIds::kNoHistory, {"1970-01-01T00:00:00.000Z"}}},
+  for (const auto& [error, expected] : cases) EXPECT_EQ(error, expected);
+
+  // Nothing failed changed anything; an update applies all its changes at once.
+  EXPECT_EQ(Call(&Q::List).output.value(), (std::list<std::string>{plain, streamed, cpus}));
+  const auto info = Call(&Q::Get, cpus).output.value();
+  EXPECT_EQ(info->time_to_live, 60);
+  EXPECT_EQ(info->instances.size(), 2u);
+  EXPECT_TRUE(
+      Call(&Q::Update, cpus, update(5, {Instance("", 1)}, {Instance("load.5m", 1)})).output);
+  const auto updated = Call(&Q::Get, cpus).output.value();
+  EXPECT_EQ(updated->time_to_live, 5);
+  std::vector<std::string> counters;
+  for (const auto& instance : updated->instances) counters.push_back(instance->counter);
+  EXPECT_EQ(counters, (std::vector<std::string>{"cpu.1.usage", "load.5m"}));
+}
+
+TEST_P(ServicesTest, QueriesLiveForTheirTimeToLiveCountedFromCreationOrLastUpdate) {
+  const std::string first = CreateQuery(Spec(10, {Instance("mem.total", 1)}));
+  const std::string second = CreateQuery(Spec(20, {Instance("mem.total", 1)}));
+  EXPECT_EQ(Call(&Q::List).output.value(), (std::list<std::string>{first, second}));
+  const auto lives = [this](const std::string& query) { return !Call(&Q::Get, query).error; };
+
+  *clock_ += 9999;  // the last millisecond of the first query's 10 s
+  EXPECT_EQ(Call(&Q::Get, first).output.value()->time_to_live, 10);
+  // Renewed just before it ends: it lives 30 s from now on.
+  auto renew = std::make_shared<QueriesSvc::UpdateSpec>();
+  renew->time_to_live = 30;
+  EXPECT_TRUE(Call(&Q::Update, first, renew).output);
+  *clock_ += 1;
+  EXPECT_TRUE(lives(first));
+  *clock_ += 10000;  // second reached its 20 s
+  EXPECT_EQ(Call(&Q::List).output.value(), std::list<std::string>{first});
+  EXPECT_EQ(Fails(&Q::Get, second), Error("not_found", kQueryNotFound, second));
+  *clock_ += 19998;  // the last millisecond of the renewed 30 s
+  EXPECT_TRUE(lives(first));
+  *clock_ += 1;
+  EXPECT_FALSE(lives(first));
+
+  // A huge time to live does not overflow into the past; deleting ends it.
+  const std::string forever =
+      CreateQuery(Spec(std::numeric_limits<long long>::max(), {Instance("mem.total", 1)}));
+  *clock_ += 1000000000;
+  EXPECT_TRUE(lives(forever));
+  EXPECT_TRUE(Call(&Q::Delete, forever).output);
+  EXPECT_FALSE(lives(forever));
+}
+
+TEST_P(ServicesTest, ExecuteGroupsValuesByResourceWithRatesSinceThePreviousExecution) {
+  const std::string id =
+      CreateQuery(Spec(60, {Instance("cpu.total.usage", 1), Instance("net.eth0.receive.rate", 2),
+                            Instance("mem.available", 3), Instance("net.eth0.sent", 4)}));
+  // Two seconds later: 100 of 400 new ticks busy, 4 MB more received.
+  *clock_ += 2000;
+  proc_.Write("stat", "cpu 150 0 150 900 200 0 0 0 0 0\n");
+  proc_.Write("net/dev", "h\nh\n  eth0: 9000000 0 0 0 0 0 0 0 200000 0 0 0 0 0 0 0\n");
+  auto result = Call(&Q::Execute, id).output.value();
+  EXPECT_EQ(result->query, id);
+  EXPECT_EQ(result->timestamp.MillisSinceEpoch(), *clock_);
+  EXPECT_TRUE(result->messages.empty());
+
+  // "resource handle raw value" per value, in snapshot order; "-" for what is unset.
+  const auto rows = [](const Result& r) {
+    std::vector<std::string> all;
+    for (const auto& snapshot : r.snapshots) {
+      const auto& ids = snapshot->resource_ids;
+      const std::string resource =
+          ids && !ids->empty() ? ids->front()->key + "=" + ids->front()->id_value : "host";
+      for (const auto& v : snapshot->values)
+        all.push_back(resource + " " + std::to_string(v->chandle) + " " +
+                      (v->raw ? std::to_string(*v->raw) : "-") + " " +
+                      (v->value ? std::to_string(*v->value) : "-"));
+    }
+    return all;
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(Summary(c.error),
-              std::string(c.errorName) + " " + c.message.id + "(" + c.message.arg + ")");
+  EXPECT_EQ(rows(*result),
+            (std::vector<std::string>{
+                "cpu=total 1 - 25.000000", "interface=eth0 2 - 2000000.000000",
+                "interface=eth0 4 200000 200000.000000", "host 3 8000000 8000000.000000"}));
+
+  // No time passed since: no rates; then eth0 disappears. What is missing is explained.
+  Call(&Q::Execute, id);
+  proc_.Write("net/dev", "h\nh\n  lo: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n");
+  result = Call(&Q::Execute, id).output.value();
+  EXPECT_EQ(rows(*result).at(1), "interface=eth0 2 - -");
+  std::vector<std::string> notes;
+  for (const auto& message : result->messages) {
+    EXPECT_EQ(message->id, kValueUnavailable);
+    notes.push_back(message->args.empty() ? "" : message->args.front());
   }
+  EXPECT_EQ(notes, (std::vector<std::string>{"cpu.total.usage", "net.eth0.receive.rate",
+                                             "net.eth0.sent"}));
 }
 
-TEST_P(ServicesTest, EveryMethodAnswersWhatItWasAskedFor) {
-  Client<std::shared_ptr<const CountersSvc::ListResult>> counters;
-  counters_.List(boost::none, boost::none, nullptr, counters.Result());
-  ASSERT_TRUE(counters.Output());
-  EXPECT_FALSE(counters.Output()->registered.empty());
+TEST_P(ServicesTest, CountersListTakesAnyOfItsFiltersAndListsChangesSince) {
+  using Filters = std::list<std::shared_ptr<const CountersSvc::Filter>>;
+  using Ids = std::set<std::string>;
+  const auto list = [this](const Filters& filters, boost::optional<long long> since) {
+    return Call(&C::List, filters, since).output.value();
+  };
+  const auto registered = [](const auto& result) {
+    Ids ids;
+    for (const auto& counter : result->registered) ids.insert(counter->id);
+    return ids;
+  };
+  const Ids hostWide = {"load.15m", "load.1m", "load.5m", "mem.available", "mem.total"};
+  const Ids cpus = {"cpu.total.usage", "cpu.0.usage", "cpu.1.usage"};
+  const Ids lo = {"net.lo.receive.rate", "net.lo.received", "net.lo.send.rate", "net.lo.sent"};
+  const std::list<std::string> eth0 = {"net.eth0.receive.rate", "net.eth0.received",
+                                       "net.eth0.send.rate", "net.eth0.sent"};
+  Ids all = hostWide;
+  for (const Ids& part : {cpus, lo, Ids(eth0.begin(), eth0.end())})
+    all.insert(part.begin(), part.end());
 
-  const std::string query = CreateQuery("mem.total");
-  Client<std::list<std::string>> listed;
-  queries_.List(nullptr, listed.Result());
-  EXPECT_EQ(listed.Output(), std::list<std::string>{query});
-  auto longer = std::make_shared<QueriesSvc::UpdateSpec>();
-  longer->time_to_live = 120;
-  Client<Jorv::Void> updated;
-  queries_.Update(query, longer, nullptr, updated.Result());
-  updated.Output();
-  Client<std::shared_ptr<const QueriesSvc::Info>> info;
-  queries_.Get(query, nullptr, info.Result());
-  ASSERT_TRUE(info.Output());
-  EXPECT_EQ(info.Output()->time_to_live, 120);
-  Client<std::shared_ptr<const Result>> executed;
-  queries_.Execute(query, nullptr, executed.Result());
-  ASSERT_TRUE(executed.Output());
-  EXPECT_EQ(executed.Output()->query, query);
+  auto cpuKey = std::make_shared<CountersSvc::ResourceIdDefFilter>();
+  cpuKey->key = "cpu";
+  auto cpuKeyEqualAll = std::make_shared<CountersSvc::ResourceIdDefFilter>(*cpuKey);
+  cpuKeyEqualAll->query_options = CountersSvc::QueryCapabilities::EQUAL_ALL;
+  auto byKey = Filter(""), byKeyAndOptions = Filter(""), noKeys = Filter(""),
+       oneKey = Filter("net.lo");
+  byKey->resource_id = {{cpuKey}};
+  byKeyAndOptions->resource_id = {{cpuKeyEqualAll}};
+  for (const auto& [filter, count] : {std::make_pair(noKeys, 0), std::make_pair(oneKey, 1)}) {
+    auto schema = std::make_shared<CountersSvc::RsrcIdSchemaFilter>();
+    schema->count = count;
+    filter->resource_ids = Jorv::OptionalPtr<const CountersSvc::RsrcIdSchemaFilter>(schema);
+  }
+  const std::pair<Filters, Ids> cases[] = {
+      {{}, all},
+      {{Filter("cpu.")}, cpus},
+      {{Filter("", "net.sent")}, {"net.lo.sent", "net.eth0.sent"}},  // the metric compared whole
+      {{Filter("net.eth0.", "net.sent")}, {"net.eth0.sent"}},
+      {{Filter("mem."), Filter("", "load.1m")}, {"mem.available", "mem.total", "load.1m"}},
+      {{byKey}, cpus},
+      {{byKeyAndOptions}, {}},
+      {{noKeys}, hostWide},
+      {{oneKey}, lo},
+  };
+  for (const auto& [filters, expected] : cases)
+    EXPECT_EQ(registered(list(filters, boost::none)), expected);
 
-  ASSERT_EQ(CreateStream(query, 10), nullptr);
-  auto slower = std::make_shared<StreamSvc::UpdateSpec>();
-  slower->interval = 20;
-  Client<Jorv::Void> streamUpdated;
-  stream_.Update(query, slower, nullptr, streamUpdated.Result());
-  streamUpdated.Output();
-  Client<std::shared_ptr<const StreamSvc::Info>> streamInfo;
-  stream_.Get(query, nullptr, streamInfo.Result());
-  ASSERT_TRUE(streamInfo.Output());
-  EXPECT_EQ(streamInfo.Output()->interval, 20);
-  Client<Jorv::Void> streamDeleted;
-  stream_.Delete(query, nullptr, streamDeleted.Result());
-  streamDeleted.Output();
-  Client<Jorv::Void> deleted;
-  queries_.Delete(query, nullptr, deleted.Result());
-  deleted.Output();
-  EXPECT_EQ(ErrorOf<std::shared_ptr<const QueriesSvc::Info>>([&](auto r) {
-              queries_.Get(query, nullptr, r);
-            })->GetName(),
-            kNotFound);
+  const Filters net = {Filter("net.")};
+  const auto first = list(net, boost::none);
+  EXPECT_TRUE(first->unregistered.empty());
+  EXPECT_TRUE(list(net, first->last_updated)->registered.empty());
+  // eth0 went away; then a net/dev without interfaces (unreadable) changes nothing.
+  proc_.Write("net/dev", "h\nh\n  lo: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n");
+  EXPECT_EQ(registered(list(net, boost::none)), lo);
+  proc_.Write("net/dev", "");
+  const auto gone = list(net, first->last_updated);
+  EXPECT_GT(gone->last_updated, first->last_updated);
+  EXPECT_TRUE(gone->registered.empty());
+  EXPECT_EQ(gone->unregistered, eth0);
+  // It came back: registered again and no longer listed as unregistered.
+  proc_.Write("net/dev",
+              "h\nh\n  lo: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n"
+              "  eth0: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n");
+  EXPECT_EQ(registered(list(net, gone->last_updated)), Ids(eth0.begin(), eth0.end()));
+  EXPECT_TRUE(list(net, boost::none)->unregistered.empty());
 }
 
-TEST_P(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilStopped) {
+TEST_P(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilTheClientStops) {
   const std::string query = CreateQuery("cpu.total.usage");
   constexpr long long kInterval = 20;
-  ASSERT_EQ(CreateStream(query, kInterval), nullptr);
+  ASSERT_EQ(CreateStream(query, 5), "none");
+  auto slower = std::make_shared<StreamSvc::UpdateSpec>();
+  slower->interval = kInterval;
+  EXPECT_TRUE(Call(&S::Update, query, slower).output);
+  EXPECT_EQ(Call(&S::Get, query).output.value()->interval, kInterval);
 
-  Inbox inbox;
+  auto reports = std::make_shared<Reports>();
   const auto start = std::chrono::steady_clock::now();
-  stream_.Attach(query, Attaching(), nullptr, inbox.Receiver());
+  Attach(query, reports);
   for (std::size_t i = 1; i <= 3; ++i) {
-    Inbox::Report report = inbox.Await(i);
+    const Testing::Report report = reports->Await(i);
     ASSERT_TRUE(report.item);
     EXPECT_EQ(report.error, nullptr);
     EXPECT_EQ(report.item->query, query);
-    ASSERT_EQ(report.item->snapshots.size(), 1u);
+    EXPECT_EQ(report.item->snapshots.size(), 1u);
     ASSERT_TRUE(report.next);
-    if (i < 3) {
-      EXPECT_EQ(inbox.Count(), i) << "a result arrived before it was asked for";
-      report.next(Jorv::MakeOptionalPtr<StreamResult>(inbox.Receiver()));
-    } else {
-      report.next(Jorv::OptionalPtr<StreamResult>());
-    }
+    EXPECT_EQ(reports->Count(), i) << "a result arrived before it was asked for";
+    report.next(i < 3 ? Jorv::MakeOptionalPtr<Testing::StreamResult>(Into(reports))
+                      : Jorv::OptionalPtr<Testing::StreamResult>());
   }
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3 * kInterval));
+  EXPECT_TRUE(spy_->stops->Await(1)) << "the stop did not reach the provider";
   std::this_thread::sleep_for(std::chrono::milliseconds(5 * kInterval));
-  EXPECT_EQ(inbox.Count(), 3u);
-
-  Client<Jorv::Void> deleted;
-  stream_.Delete(query, nullptr, deleted.Result());
-  deleted.Output();
+  EXPECT_EQ(reports->Count(), 3u);
+  EXPECT_EQ(spy_->stops->Count(), 1u);
 }
 
 TEST_P(ServicesTest, DeletingTheStreamOrTheProviderEndsAWaitingAttachment) {
   const std::string query = CreateQuery("mem.total");
-  ASSERT_EQ(CreateStream(query, 600000), nullptr);
-  Inbox deletedStream;
-  stream_.Attach(query, Attaching(), nullptr, deletedStream.Receiver());
-  Client<Jorv::Void> deleted;
-  stream_.Delete(query, nullptr, deleted.Result());
-  deleted.Output();
-  const Inbox::Report end = deletedStream.Await(1);
+  ASSERT_EQ(CreateStream(query, 600000), "none");
+  auto deletedStream = std::make_shared<Reports>();
+  Attach(query, deletedStream);
+  EXPECT_TRUE(Call(&S::Delete, query).output);
+  const Testing::Report end = deletedStream->Await(1);
   EXPECT_FALSE(end.item);
   EXPECT_EQ(end.error, nullptr);
 
-  ASSERT_EQ(CreateStream(query, 600000), nullptr);
-  Inbox shutDown;
-  stream_.Attach(query, Attaching(), nullptr, shutDown.Receiver());
+  ASSERT_EQ(CreateStream(query, 600000), "none");
+  auto shutDown = std::make_shared<Reports>();
+  Attach(query, shutDown);
   provider_.reset();
-  EXPECT_FALSE(shutDown.Await(1).item);
-  EXPECT_EQ(shutDown.Count(), 1u);
-  EXPECT_EQ(deletedStream.Count(), 1u);
+  EXPECT_FALSE(shutDown->Await(1).item);
+  EXPECT_EQ(shutDown->Count(), 1u);
+  EXPECT_EQ(deletedStream->Count(), 1u);
 }
 
-TEST_P(ServicesTest, CountersListFiltersAndReportsInterfacesThatWentAway) {
-  const auto list = [this](boost::optional<long long> since) {
-    auto filter = std::make_shared<CountersSvc::Filter>();
-    filter->prefix = "net.";
-    Client<std::shared_ptr<const CountersSvc::ListResult>> listed;
-    counters_.List(std::list<std::shared_ptr<const CountersSvc::Filter>>{filter}, since, nullptr,
-                   listed.Result());
-    return listed.Output();
-  };
-  const auto first = list(boost::none);
-  ASSERT_TRUE(first);
-  EXPECT_EQ(first->registered.size(), 8u);  // four counters for each of lo and eth0
-  EXPECT_TRUE(first->unregistered.empty());
-
-  proc_.Write("net/dev", "h\nh\n  lo: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n");
-  const auto changes = list(first->last_updated);
-  ASSERT_TRUE(changes);
-  EXPECT_TRUE(changes->registered.empty());
-  EXPECT_EQ(changes->unregistered,
-            (std::list<std::string>{"net.eth0.receive.rate", "net.eth0.received",
-                                    "net.eth0.send.rate", "net.eth0.sent"}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Transports, ServicesTest, testing::Values("in-process", "remote"),
-                         [](const auto& info) {
-                           return std::string(info.param) == "remote" ? "Remote" : "InProcess";
-                         });
+INSTANTIATE_TEST_SUITE_P(Transports, ServicesTest, testing::Bool(), [](const auto& info) {
+  return std::string(info.param ? "Remote" : "InProcess");
+});
 
 }  // namespace
 }  // namespace StatsDemo
