@@ -63,12 +63,9 @@ struct Census {
   int peak = 0;
 };
 
-// How the test provider ends its stream after its items.
-enum class Ending { kShutdown, kNativeError, kItemAndError, kNullItem, kNotice, kSilent };
-
 // The provider. Get ends as `get` says; Delete ends with a final progress report and no value.
 // Attach reports `items` items one per request, each Result{q1, timestamp = its index},
-// answering each request at once from inside its continuation, then ends as `ending` says.
+// answering each request at once from inside its continuation, then ends as `end` says.
 // The activations of Get and Attach are kept.
 class Provider : public AsyncServiceInterface {
  public:
@@ -97,7 +94,9 @@ class Provider : public AsyncServiceInterface {
 
   std::function<void(const GetResult&)> get;
   long items = 0;
-  Ending ending = Ending::kShutdown;
+  std::function<void(Provider&, const StreamResult&)> end = [](Provider&, const StreamResult& r) {
+    r.shutdown();
+  };
   std::vector<std::string> attached;
   std::vector<std::shared_ptr<AsyncActivation>> activations;
   long sent = 0;
@@ -106,27 +105,10 @@ class Provider : public AsyncServiceInterface {
   Census itemCensus;
   Census continuationCensus;
 
- private:
   void Serve(const StreamResult& result) {
     const long i = sent++;
     if (i < items) return result(NewItem(i), NextFor(i));
-    switch (ending) {
-      case Ending::kShutdown:
-        return result.shutdown();
-      case Ending::kNativeError:
-        return result.error(QueryNotFound());
-      case Ending::kItemAndError:
-        result.Report(NewItem(i), ErrorValue::Create(kNotFound, QueryNotFound().messages),
-                      boost::none, kCompletion, NextFor(i));
-        return result.Disarm();
-      case Ending::kNullItem:
-        return result(Item(), NextFor(i));
-      case Ending::kNotice:
-        result.Report(boost::none, nullptr, boost::none, kPartway, nullptr);
-        return result.shutdown();
-      case Ending::kSilent:
-        return;
-    }
+    end(*this, result);
   }
   Item NewItem(long i) {
     auto* item = new Result();
@@ -377,30 +359,40 @@ TEST_F(StreamService, AStopOrADroppedContinuationReachesTheProviderOnce) {
 }
 
 TEST_F(StreamService, EveryEndingOfAttachReachesTheClientAsOneFinalReport) {
-  const std::pair<Ending, std::string> endings[] = {
-      {Ending::kNativeError, "no item " + std::string(kNotFound) + " stats.query.unknown(q1)"},
-      {Ending::kItemAndError, "no item " + std::string(kNotFound) + " stats.query.unknown(q1)"},
-      {Ending::kNullItem,
-       "no item " + kInternal +
-           "jorv.data.unset.non.optional.field(com.zentak.stats.provider.result)"},
-      {Ending::kNotice, kEnd},
+  using End = std::function<void(Provider&, const StreamResult&)>;
+  const std::string notFound = "no item " + std::string(kNotFound) + " stats.query.unknown(q1)";
+  const std::pair<End, Lines> endings[] = {
+      {[](Provider&, const StreamResult& r) { r.error(QueryNotFound()); }, {notFound}},
+      // An item that comes with an error is dropped.
+      {[](Provider& p, const StreamResult& r) {
+         r.Report(p.NewItem(0), ErrorValue::Create(kNotFound, QueryNotFound().messages),
+                  boost::none, kCompletion, p.NextFor(0));
+         r.Disarm();
+       },
+       {notFound}},
+      {[](Provider& p, const StreamResult& r) { r(Item(), p.NextFor(0)); },
+       {"no item " + kInternal +
+        "jorv.data.unset.non.optional.field(com.zentak.stats.provider.result)"}},
+      // A notice without an item is no report of its own.
+      {[](Provider&, const StreamResult& r) {
+         r.Report(boost::none, nullptr, boost::none, kPartway, nullptr);
+         r.shutdown();
+       },
+       {kEnd}},
+      // A provider that neither reports nor keeps its result makes no report.
+      {[](Provider&, const StreamResult&) {}, {}},
   };
-  for (const auto& [ending, expected] : endings) {
-    SCOPED_TRACE(expected);
+  for (const auto& [end, expected] : endings) {
+    SCOPED_TRACE(expected.empty() ? "silent" : expected[0]);
     provider = std::make_shared<Provider>();
-    provider->ending = ending;
+    provider->end = end;
     transport->Publish(AsyncServiceBinder::BindImplementation(provider));
     client.reports.clear();
     Start();
-    EXPECT_EQ(client.reports, Lines{expected});
+    EXPECT_EQ(client.reports, expected);
     EXPECT_EQ(provider->requests + provider->stops, 0);
     EXPECT_EQ(provider->continuationCensus.live, 0);
   }
-  // A provider that neither reports nor keeps its result makes no report.
-  provider->ending = Ending::kSilent;
-  client.reports.clear();
-  Start();
-  EXPECT_TRUE(client.reports.empty());
 }
 
 TEST_F(StreamService, ItemsPulledFromInsideTheCallbackRunInConstantStackAndDoNotAccumulate) {
