@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -127,24 +126,11 @@ class Provider : public AsyncServiceInterface {
 
 // The client of attach: its stream results record each report in one line and keep the
 // continuation in `pending`; with `pullAtOnce` it asks for the next report from inside its
-// callback.
+// callback. A line is "item <timestamp>", "null item" or "no item", then the error's Summary(),
+// then "native" when a native error came too, "partway" unless the progress is the completion,
+// and "next" when a continuation came.
 class StreamClient {
  public:
-  // "item <timestamp>", "null item" or "no item"; the error's Summary(); then "native" when a
-  // native error came too, "partway" unless the progress is the completion, and "next" when a
-  // continuation came.
-  static std::string Line(const boost::optional<Item>& item,
-                          const std::shared_ptr<const ErrorValue>& error,
-                          const boost::optional<NativeError>& native, const Progress& progress,
-                          bool next) {
-    std::string line = !item   ? "no item"
-                       : *item ? "item " + std::to_string((*item)->timestamp.MillisSinceEpoch())
-                               : "null item";
-    line += " " + Summary(error);
-    if (native) line += " native";
-    if (progress != kCompletion) line += " partway";
-    return next ? line + " next" : line;
-  }
   StreamResult Receiver() {
     auto token = callbacks.Own(new int(0));
     return StreamResult::FromLongForm([this, token](const boost::optional<Item>& item,
@@ -152,7 +138,14 @@ class StreamClient {
                                                     const boost::optional<NativeError>& native,
                                                     const Progress& progress, Continuation&& next) {
       ++received;
-      if (keepReports) reports.push_back(Line(item, error, native, progress, next != nullptr));
+      if (keepReports) {
+        std::string line = !item   ? "no item"
+                           : *item ? "item " + std::to_string((*item)->timestamp.MillisSinceEpoch())
+                                   : "null item";
+        line += " " + Summary(error) + (native ? " native" : "");
+        line += std::string(progress != kCompletion ? " partway" : "") + (next ? " next" : "");
+        reports.push_back(line);
+      }
       pending = std::move(next);
       if (pullAtOnce && pending) Ask();
     });
@@ -181,15 +174,10 @@ class StreamService : public testing::Test {
  protected:
   StreamService() { transport->Publish(AsyncServiceBinder::BindImplementation(provider)); }
   void Start(const std::shared_ptr<AsyncActivation>& activation = nullptr) {
-    stub.Attach("q1", Spec(), activation, client.Receiver());
-  }
-  static std::shared_ptr<const AttachSpec> Spec() {
     auto spec = std::make_shared<AttachSpec>();
     spec->client_id = "client-7";
-    return spec;
+    stub.Attach("q1", spec, activation, client.Receiver());
   }
-  // Reports received and requests the provider took so far.
-  std::pair<std::size_t, int> Counts() const { return {client.reports.size(), provider->requests}; }
 
   StreamClient client;
   std::shared_ptr<Provider> provider = std::make_shared<Provider>();
@@ -212,25 +200,12 @@ TEST_F(StreamService, AUnaryCallEndsWithItsOutputOrOneErrorAfterItsProgressRepor
   EXPECT_TRUE(got.calls[1].output && !got.calls[1].error && !got.calls[1].nativeError &&
               got.calls[1].progress == kCompletion);
 
-  // A declared error value passes as the very same value, a native error as an error value of
-  // its name and messages; an undeclared one is a provider fault, and so is ending without the
-  // owed output, a null record or a throw.
-  const auto declared = ErrorValue::Create(kNotFound, QueryNotFound().messages);
-  provider->get = [&](const GetResult& r) { r.error(declared); };
-  Jorv::Testing::Client<std::shared_ptr<const Info>> same;
-  stub.Get("q1", nullptr, same.Result());
-  EXPECT_EQ(same.Error(), declared);
-  const std::string busy = "com.zentak.jorv.std.errors.resource_busy";
-  const std::string undeclared = kInternal + "jorv.provider.error.undeclared(get, " + busy + ")";
+  // A native error arrives as an error value of its name and messages. Ending without the owed
+  // output, or with a null record, is the provider's fault.
   const std::string missing = kInternal + "jorv.provider.error.missing(get)";
   const std::pair<std::function<void(const GetResult&)>, std::string> endings[] = {
       {[](const GetResult& r) { r.error(QueryNotFound()); },
        std::string(kNotFound) + " stats.query.unknown(q1)"},
-      {[&](const GetResult& r) { r.error(ErrorValue::GetInstance(busy)); }, undeclared},
-      {[&](const GetResult& r) {
-         r.error(NativeError{busy, {}});
-       },
-       undeclared},
       {[](const GetResult& r) { r.error(nullptr); }, missing},
       {[](const GetResult& r) {
          r.ReportProgress({0, 2, 2});
@@ -238,8 +213,6 @@ TEST_F(StreamService, AUnaryCallEndsWithItsOutputOrOneErrorAfterItsProgressRepor
        missing},
       {[](const GetResult& r) { r(nullptr); },
        kInternal + "jorv.data.unset.non.optional.field(com.zentak.stats.provider.stream.info)"},
-      {[](const GetResult&) { throw std::runtime_error("store offline"); },
-       kInternal + "jorv.core.method.failed(com.zentak.stats.provider.stream/get, store offline)"},
   };
   for (const auto& [ending, expected] : endings) {
     SCOPED_TRACE(expected);
@@ -255,14 +228,8 @@ TEST_F(StreamService, AUnaryCallEndsWithItsOutputOrOneErrorAfterItsProgressRepor
 }
 
 TEST_F(StreamService, InputsThatDoNotConformAreRefusedBeforeTheProvider) {
-  // The stubs refuse what they cannot convert before anything is sent, and release the refused
-  // stream result's callback.
-  Jorv::Testing::Client<Jorv::Void> update;
-  stub.Update("q1", nullptr, nullptr, update.LongResult());
-  EXPECT_EQ(update.ErrorText(),
-            "com.zentak.jorv.std.errors.invalid_argument "
-            "jorv.data.unset.non.optional.field(com.zentak.stats.provider.stream.update_spec)");
-  EXPECT_FALSE(update.calls[0].nativeError);
+  // The stub refuses what it cannot convert before anything is sent, and lets go of the refused
+  // result's callback.
   stub.Attach("q1", nullptr, nullptr, client.Receiver());
   EXPECT_EQ(
       client.reports,
@@ -292,7 +259,7 @@ TEST_F(StreamService, InputsThatDoNotConformAreRefusedBeforeTheProvider) {
   EXPECT_TRUE(provider->activations.empty()) << "the provider was reached";
 }
 
-TEST_F(StreamService, TheCallersActivationReachesTheProviderWithTheBindersLocalizer) {
+TEST_F(StreamService, TheArgumentsAndTheCallersActivationReachTheProviderWithTheBindersLocalizer) {
   provider->get = [](const GetResult& r) { r.error(QueryNotFound()); };
   Jorv::Testing::Client<std::shared_ptr<const Info>> unbound, localized, plain;
   stub.Get("q1", nullptr, unbound.Result());
@@ -307,6 +274,7 @@ TEST_F(StreamService, TheCallersActivationReachesTheProviderWithTheBindersLocali
   stub.Get("q1", activation, localized.Result());
   stub.Get("q1", nullptr, plain.Result());
   Start(activation);
+  EXPECT_EQ(provider->attached, Lines{"q1 client-7"});
   ASSERT_EQ(provider->activations.size(), 4u);
   ASSERT_TRUE(provider->activations[0]->localizer);
   EXPECT_NE(provider->activations[0]->localizer, localizer);
@@ -317,60 +285,22 @@ TEST_F(StreamService, TheCallersActivationReachesTheProviderWithTheBindersLocali
   EXPECT_EQ(plain.Error()->GetMessages().front().defaultMessage, "No query q1.");
 }
 
-TEST_F(StreamService, AttachSendsEachItemOnlyAfterTheClientAskedForItThenTheEnd) {
-  provider->items = 2;
-  Start();
-  // The provider answers each request at once: one more report per request, none before.
-  std::vector<std::pair<std::size_t, int>> counts{Counts()};
-  client.Ask();
-  counts.push_back(Counts());
-  client.Ask();
-  counts.push_back(Counts());
-  EXPECT_EQ(counts, (std::vector<std::pair<std::size_t, int>>{{1, 0}, {2, 1}, {3, 2}}));
-  EXPECT_EQ(provider->attached, Lines{"q1 client-7"});
-  EXPECT_EQ(client.reports, (Lines{"item 0 none next", "item 1 none next", kEnd}));
-  EXPECT_FALSE(client.pending);
-
-  // The caller's own stream result stays armed: the stub reports to a copy of it.
-  const StreamResult kept = client.Receiver();
-  stub.Attach("q1", Spec(), nullptr, kept);
-  kept.shutdown();
-  EXPECT_EQ(client.reports, (Lines{"item 0 none next", "item 1 none next", kEnd, kEnd, kEnd}));
-}
-
-TEST_F(StreamService, AStopOrADroppedContinuationReachesTheProviderOnce) {
-  provider->items = 5;
-  Start();
-  client.Ask();
-  client.Stop();
-  EXPECT_EQ(Counts(), (std::pair<std::size_t, int>{2, 1}));
-  EXPECT_EQ(provider->stops, 1);
-  EXPECT_EQ(provider->continuationCensus.live, 0);
-
-  // Dropping the continuation stops the stream once its last copy is gone.
-  Start();
-  Continuation copy = std::exchange(client.pending, nullptr);
-  Continuation second = copy;
-  copy = nullptr;
-  EXPECT_EQ(provider->stops, 1) << "a copy is still held";
-  second = nullptr;
-  EXPECT_EQ(provider->stops, 2);
-  EXPECT_EQ(Counts(), (std::pair<std::size_t, int>{3, 1}));
-}
-
-TEST_F(StreamService, EveryEndingOfAttachReachesTheClientAsOneFinalReport) {
+// Each ending comes after one item, which is sent at once; the ending only once the client
+// asked for more.
+TEST_F(StreamService, AttachSendsAnItemPerRequestThenEndsWithOneFinalReport) {
   using End = std::function<void(Provider&, const StreamResult&)>;
   const std::string notFound = "no item " + std::string(kNotFound) + " stats.query.unknown(q1)";
   const std::pair<End, Lines> endings[] = {
+      {[](Provider&, const StreamResult& r) { r.shutdown(); }, {kEnd}},
       {[](Provider&, const StreamResult& r) { r.error(QueryNotFound()); }, {notFound}},
       // An item that comes with an error is dropped.
       {[](Provider& p, const StreamResult& r) {
-         r.Report(p.NewItem(0), ErrorValue::Create(kNotFound, QueryNotFound().messages),
-                  boost::none, kCompletion, p.NextFor(0));
+         r.Report(p.NewItem(1), ErrorValue::Create(kNotFound, QueryNotFound().messages),
+                  boost::none, kCompletion, p.NextFor(1));
          r.Disarm();
        },
        {notFound}},
-      {[](Provider& p, const StreamResult& r) { r(Item(), p.NextFor(0)); },
+      {[](Provider& p, const StreamResult& r) { r(Item(), p.NextFor(1)); },
        {"no item " + kInternal +
         "jorv.data.unset.non.optional.field(com.zentak.stats.provider.result)"}},
       // A notice without an item is no report of its own.
@@ -385,14 +315,44 @@ TEST_F(StreamService, EveryEndingOfAttachReachesTheClientAsOneFinalReport) {
   for (const auto& [end, expected] : endings) {
     SCOPED_TRACE(expected.empty() ? "silent" : expected[0]);
     provider = std::make_shared<Provider>();
+    provider->items = 1;
     provider->end = end;
     transport->Publish(AsyncServiceBinder::BindImplementation(provider));
     client.reports.clear();
     Start();
-    EXPECT_EQ(client.reports, expected);
-    EXPECT_EQ(provider->requests + provider->stops, 0);
+    EXPECT_EQ(client.reports, Lines{"item 0 none next"});
+    EXPECT_EQ(provider->requests, 0);
+    client.Ask();
+    Lines all{"item 0 none next"};
+    all.insert(all.end(), expected.begin(), expected.end());
+    EXPECT_EQ(client.reports, all);
+    EXPECT_FALSE(client.pending);
+    EXPECT_EQ(provider->requests, 1);
+    EXPECT_EQ(provider->stops, 0);
     EXPECT_EQ(provider->continuationCensus.live, 0);
   }
+}
+
+TEST_F(StreamService, AStopOrADroppedContinuationReachesTheProviderOnce) {
+  provider->items = 5;
+  Start();
+  client.Ask();
+  client.Stop();
+  EXPECT_EQ(client.reports.size(), 2u);
+  EXPECT_EQ(provider->requests, 1);
+  EXPECT_EQ(provider->stops, 1);
+  EXPECT_EQ(provider->continuationCensus.live, 0);
+
+  // Dropping the continuation stops the stream once its last copy is gone.
+  Start();
+  Continuation copy = std::exchange(client.pending, nullptr);
+  Continuation second = copy;
+  copy = nullptr;
+  EXPECT_EQ(provider->stops, 1) << "a copy is still held";
+  second = nullptr;
+  EXPECT_EQ(provider->stops, 2);
+  EXPECT_EQ(client.reports.size(), 3u);
+  EXPECT_EQ(provider->requests, 1);
 }
 
 TEST_F(StreamService, ItemsPulledFromInsideTheCallbackRunInConstantStackAndDoNotAccumulate) {
