@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -12,35 +13,27 @@ using StatsBench::FindDepthLimit;
 // A conversion that survives every depth below `threshold`: the search must bracket the
 // threshold closely, never probe beyond the cap, and stay coarse.
 TEST(FindDepthLimit, BracketsTheFirstFailureWithoutPassingTheCap) {
-  struct Case {
-    long threshold;
-    long cap;
-  };
-  const Case cases[] = {{1, 100},         {2, 100},           {3, 100},
-                        {100, 100},       {101, 100},         {35000, 1000000},
-                        {58000, 1000000}, {1000000, 1000000}, {1 << 20, 1000000}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE("threshold " + std::to_string(c.threshold) + ", cap " + std::to_string(c.cap));
-    std::vector<long> tried;
+  const std::pair<long, long> cases[] = {{1, 100},         {2, 100},           {3, 100},
+                                         {100, 100},       {101, 100},         {35000, 1000000},
+                                         {58000, 1000000}, {1000000, 1000000}, {1 << 20, 1000000}};
+  for (const auto& [threshold, cap] : cases) {
+    SCOPED_TRACE("threshold " + std::to_string(threshold) + ", cap " + std::to_string(cap));
+    int probes = 0;
     const DepthLimit limit = FindDepthLimit(
-        [&](long depth) {
-          tried.push_back(depth);
-          return depth < c.threshold;
+        [&, threshold = threshold, cap = cap](long depth) {
+          ++probes;
+          EXPECT_TRUE(depth >= 1 && depth <= cap) << depth;
+          return depth < threshold;
         },
-        c.cap);
-    for (long depth : tried) {
-      EXPECT_GE(depth, 1);
-      EXPECT_LE(depth, c.cap);
+        cap);
+    EXPECT_LE(probes, 30);
+    if (threshold > cap) {
+      EXPECT_EQ(std::make_pair(limit.deepest, limit.firstFailure), std::make_pair(cap, 0L));
+    } else {
+      EXPECT_TRUE(limit.deepest < threshold && limit.firstFailure >= threshold)
+          << limit.deepest << " " << limit.firstFailure;
+      EXPECT_LE(limit.firstFailure - limit.deepest, std::max(1L, limit.deepest / 32));
     }
-    EXPECT_LE(tried.size(), 30u);
-    if (c.threshold > c.cap) {
-      EXPECT_EQ(limit.deepest, c.cap);
-      EXPECT_EQ(limit.firstFailure, 0);
-      continue;
-    }
-    EXPECT_LT(limit.deepest, c.threshold);
-    EXPECT_GE(limit.firstFailure, c.threshold);
-    EXPECT_LE(limit.firstFailure - limit.deepest, std::max(1L, limit.deepest / 32));
   }
 }
 
