@@ -45,10 +45,7 @@ int main() {
 #ifdef CONSUMER_REMOTE
   std::list<Jorv::BaseMessage> problems;
   auto server = Jorv::Remote::RemoteServer::Start(router, {}, problems);
-  if (!server) {
-    std::cerr << "consumer: cannot serve\n";
-    return EXIT_FAILURE;
-  }
+  if (!server) return EXIT_FAILURE;
   transport = Jorv::Remote::RemoteApiProvider::Create(server->Address(), {}, problems);
 #endif
   CountersSvc::AsyncServiceStub counters(std::make_shared<Jorv::Stub::AsyncApiStub>(transport));

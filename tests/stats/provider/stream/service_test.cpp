@@ -25,7 +25,6 @@ namespace {
 
 using namespace Com::Zentak::Stats::Provider::StreamSvc;
 using Com::Zentak::Stats::Provider::Result;
-using Jorv::MakeOptionalPtr;
 using Jorv::OptionalPtr;
 using Jorv::Progress;
 using Jorv::Core::AsyncApiResultCb;
@@ -146,7 +145,7 @@ class StreamClient {
       if (pullAtOnce && pending) Ask();
     });
   }
-  void Ask() { Take()(MakeOptionalPtr<StreamResult>(Receiver())); }
+  void Ask() { Take()(Jorv::MakeOptionalPtr<StreamResult>(Receiver())); }
   void Stop() { Take()(OptionalPtr<StreamResult>()); }
 
   bool pullAtOnce = false;
