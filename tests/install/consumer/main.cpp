@@ -1,13 +1,21 @@
-// Built against the installed package only: one call through a stub, the in-process transport
-// and a bound implementation, which converts the input and the output both ways. Exits 0 only
-// when the call completes once with the right output.
+// Built against the installed package only: one call of Counters.list through a stub and a bound
+// implementation, which converts the input and the output both ways. The call goes through the
+// in-process transport, or with CONSUMER_REMOTE through the remote transport to a server on a
+// loopback port. Exits 0 only when the call completes once with the right output.
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <future>
 #include <iostream>
 #include <list>
 #include <memory>
 #include <string>
 
 #include "stats/provider/stats_provider.h"
+#ifdef CONSUMER_REMOTE
+#include "framework/remote/remote_api_provider.h"
+#include "framework/remote/remote_server.h"
+#endif
 
 namespace {
 
@@ -30,23 +38,33 @@ class RetiredCounters : public CountersSvc::AsyncServiceInterface {
 }  // namespace
 
 int main() {
-  auto transport = std::make_shared<Jorv::Core::InProcessApiProvider>();
-  transport->Publish(
+  auto router = std::make_shared<Jorv::Core::InProcessApiProvider>();
+  router->Publish(
       CountersSvc::AsyncServiceBinder::BindImplementation(std::make_shared<RetiredCounters>()));
+  std::shared_ptr<Jorv::Core::ApiProvider> transport = router;
+#ifdef CONSUMER_REMOTE
+  std::list<Jorv::BaseMessage> problems;
+  auto server = Jorv::Remote::RemoteServer::Start(router, {}, problems);
+  if (!server) return EXIT_FAILURE;
+  transport = Jorv::Remote::RemoteApiProvider::Create(server->Address(), {}, problems);
+#endif
   CountersSvc::AsyncServiceStub counters(std::make_shared<Jorv::Stub::AsyncApiStub>(transport));
 
-  int calls = 0;
-  std::shared_ptr<const CountersSvc::ListResult> listed;
+  auto calls = std::make_shared<std::atomic<int>>(0);
+  auto answer = std::make_shared<std::promise<std::shared_ptr<const CountersSvc::ListResult>>>();
+  auto listed = answer->get_future();
   counters.List(
       boost::none, 41LL, nullptr,
       CountersSvc::ListMethod::ResultCbType(
-          [&](const boost::optional<std::shared_ptr<const CountersSvc::ListResult>>& out,
+          [calls, answer](
+              const boost::optional<std::shared_ptr<const CountersSvc::ListResult>>& out,
               const std::shared_ptr<const Jorv::Data::ErrorValue>& error, const Jorv::Progress&) {
-            ++calls;
-            if (out && !error) listed = *out;
+            if (++*calls == 1) answer->set_value(out && !error ? *out : nullptr);
           }));
-  if (calls != 1 || !listed || listed->last_updated != 42 ||
-      listed->unregistered != std::list<std::string>{"disk.io"}) {
+  const bool came = listed.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  const auto result = came ? listed.get() : nullptr;
+  if (*calls != 1 || !result || result->last_updated != 42 ||
+      result->unregistered != std::list<std::string>{"disk.io"}) {
     std::cerr << "consumer: list did not complete once with the right output\n";
     return EXIT_FAILURE;
   }

@@ -34,16 +34,14 @@ void CheckGenerated(const Jorv::Data::DataDefinitionPtr& definition) {
 }
 
 TEST(GeneratedValues, RecordsRoundTripAndValidate) {
-  ForEachType(Targets::Records(), [](auto tag) {
+  const auto check = [](auto tag) {
     using T = typename decltype(tag)::Type;
     CheckGenerated<T>(DefinitionOf<T>());
-  });
+  };
+  ForEachType(Targets::Records(), check);
   ForEachType(
       TypeList<TestRecords::AllKinds, TestRecords::Chain, TestRecords::Forest, TestRecords::Ping>(),
-      [](auto tag) {
-        using T = typename decltype(tag)::Type;
-        CheckGenerated<T>(DefinitionOf<T>());
-      });
+      check);
 }
 
 TEST(GeneratedValues, MethodInputsAndOutputsRoundTripAndValidate) {

@@ -9,7 +9,7 @@ namespace {
 using namespace Com::Zentak::Stats::Provider;
 using Jorv::Core::AsyncActivation;
 
-// The README's provider: Get knows "q1" only; the other operations are not exercised here.
+// The README's provider: Get knows "q1" only.
 class MyQueries : public QueriesSvc::AsyncServiceInterface {
  public:
   void Get(const std::string& query, const std::shared_ptr<Jorv::Core::AsyncActivation>&,
@@ -23,28 +23,19 @@ class MyQueries : public QueriesSvc::AsyncServiceInterface {
     info->query = query;
     result(info);
   }
+  // ... Create, List, Update, Delete, Execute: not called here.
   void Create(const std::shared_ptr<const QueriesSvc::CreateSpec>&,
               const std::shared_ptr<AsyncActivation>&,
-              const QueriesSvc::CreateMethod::ResultCbType& result) override {
-    result(std::make_shared<QueriesSvc::CreateResult>());
-  }
+              const QueriesSvc::CreateMethod::ResultCbType&) override {}
   void List(const std::shared_ptr<AsyncActivation>&,
-            const QueriesSvc::ListMethod::ResultCbType& result) override {
-    result(std::list<std::string>());
-  }
+            const QueriesSvc::ListMethod::ResultCbType&) override {}
   void Update(const std::string&, const std::shared_ptr<const QueriesSvc::UpdateSpec>&,
               const std::shared_ptr<AsyncActivation>&,
-              const QueriesSvc::UpdateMethod::ResultCbType& result) override {
-    result(Jorv::Void());
-  }
+              const QueriesSvc::UpdateMethod::ResultCbType&) override {}
   void Delete(const std::string&, const std::shared_ptr<AsyncActivation>&,
-              const QueriesSvc::DeleteMethod::ResultCbType& result) override {
-    result(Jorv::Void());
-  }
+              const QueriesSvc::DeleteMethod::ResultCbType&) override {}
   void Execute(const std::string&, const std::shared_ptr<AsyncActivation>&,
-               const QueriesSvc::ExecuteMethod::ResultCbType& result) override {
-    result(std::make_shared<Result>());
-  }
+               const QueriesSvc::ExecuteMethod::ResultCbType&) override {}
 };
 
 TEST(ReadmeExample, CallsAServiceThroughTheInProcessTransport) {
