@@ -8,8 +8,7 @@
 #include "framework/core/standard_names.h"
 #include "support/service_client.h"
 
-namespace Jorv {
-namespace Provider {
+namespace Jorv::Provider {
 namespace {
 
 using Data::DataDefinitionPtr;
@@ -101,5 +100,4 @@ TEST(ApiMethodHelper, ErrorsPassAsTheSameValueOnlyWhenDeclaredAndConforming) {
 }
 
 }  // namespace
-}  // namespace Provider
-}  // namespace Jorv
+}  // namespace Jorv::Provider

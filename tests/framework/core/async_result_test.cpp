@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,21 +24,23 @@ std::string Text(const Progress& p) {
   return std::to_string(p.minimum) + "/" + std::to_string(p.current) + "/" +
          std::to_string(p.maximum);
 }
-// Callbacks of either form that note each call as "<form> <output or -> <error> [<native
-// error>] <progress>".
+// Callbacks of either form that note each call as "<form> <output or -> <error> [native <name>]
+// <progress>".
+void Note(Log& log, const char* form, const boost::optional<int>& output,
+          const std::shared_ptr<const ErrorValue>& error,
+          const boost::optional<NativeError>& native, const Progress& progress) {
+  log.push_back(std::string(form) + " " + (output ? std::to_string(*output) : "-") + " " +
+                Testing::Summary(error) + (native ? " native " + native->name : "") + " " +
+                Text(progress));
+}
 AsyncResult<int>::ShortForm Short(Log& log) {
-  return [&log](const boost::optional<int>& output, const std::shared_ptr<const ErrorValue>& error,
-                const Progress& progress) {
-    log.push_back("short " + (output ? std::to_string(*output) : "-") + " " +
-                  Testing::Summary(error) + " " + Text(progress));
+  return [&log](const auto& output, const auto& error, const Progress& progress) {
+    Note(log, "short", output, error, boost::none, progress);
   };
 }
 AsyncResult<int>::LongForm Long(Log& log) {
-  return [&log](const boost::optional<int>& output, const std::shared_ptr<const ErrorValue>& error,
-                const boost::optional<NativeError>& native, const Progress& progress) {
-    log.push_back("long " + (output ? std::to_string(*output) : "-") + " " +
-                  Testing::Summary(error) + (native ? " native " + native->name : "") + " " +
-                  Text(progress));
+  return [&log](const auto& output, const auto& error, const auto& native, const auto& progress) {
+    Note(log, "long", output, error, native, progress);
   };
 }
 

@@ -2,54 +2,47 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "framework/core/optional_ptr.h"
+#include "framework/core/value_ops.h"
+#include "framework/provider/async_api_method_filter.h"
 #include "support/service_client.h"
 
+namespace Jorv {
 namespace {
 
-using Jorv::MakeOptionalPtr;
-using Jorv::OptionalPtr;
-using Jorv::Progress;
-using Jorv::Data::ErrorValue;
-using Jorv::Data::NativeError;
-using StreamResult = Jorv::AsyncStreamResult<int>;
+using Data::ErrorValue;
+using Data::NativeError;
+using StreamResult = AsyncStreamResult<long long>;
 using Continuation = StreamResult::Continuation;
-using Log = std::vector<std::string>;
-
-constexpr Progress kCompletion{0, 1, 1};
 
 // Stream results whose callbacks note each report as "<form> <item or -> <error> [native <name>]
-// <current progress> [next]" and keep its continuation.
+// [partway] [next]" and keep its continuation.
 struct Recorder {
   StreamResult Short() {
-    return StreamResult([this](const boost::optional<int>& item,
-                               const std::shared_ptr<const ErrorValue>& error,
-                               const Progress& progress, Continuation&& next) {
-      Note("short", item, error, boost::none, progress, std::move(next));
-    });
+    return StreamResult(
+        [this](const auto& item, const auto& error, const Progress& progress, Continuation&& next) {
+          Note("short", item, error, boost::none, progress, std::move(next));
+        });
   }
   StreamResult Long() {
-    return StreamResult::FromLongForm([this](const boost::optional<int>& item,
-                                             const std::shared_ptr<const ErrorValue>& error,
-                                             const boost::optional<NativeError>& native,
-                                             const Progress& progress, Continuation&& next) {
+    return StreamResult::FromLongForm([this](const auto& item, const auto& error,
+                                             const auto& native, const Progress& progress,
+                                             Continuation&& next) {
       Note("long", item, error, native, progress, std::move(next));
     });
   }
-  void Note(const char* form, const boost::optional<int>& item,
+  void Note(const char* form, const boost::optional<long long>& item,
             const std::shared_ptr<const ErrorValue>& error,
             const boost::optional<NativeError>& native, const Progress& progress,
             Continuation&& next) {
     log.push_back(std::string(form) + " " + (item ? std::to_string(*item) : "-") + " " +
-                  Jorv::Testing::Summary(error) + (native ? " native " + native->name : "") +
-                  (progress == kCompletion ? "" : " partway") + (next ? " next" : ""));
+                  Testing::Summary(error) + (native ? " native " + native->name : "") +
+                  (progress == Progress::Completion() ? "" : " partway") + (next ? " next" : ""));
     continuations.push_back(std::move(next));
   }
-  Log log;
+  std::vector<std::string> log;
   std::vector<Continuation> continuations;
 };
 
@@ -63,11 +56,28 @@ TEST(AsyncStreamResult, EachReportReachesTheShortFormWhenSetElseTheLongForm) {
   int asked = 0;
   r.Long()(3, [&asked](OptionalPtr<StreamResult> next) { asked += next ? 10 : 1; });
   r.Long().Report(4, nullptr, NativeError{"n", {}}, Progress{0, 3, 7}, nullptr);
-  EXPECT_EQ(r.log, (Log{"short - none", "short - e", "long - none native n", "long 3 none next",
-                        "long 4 none native n partway"}));
+  EXPECT_EQ(r.log, (std::vector<std::string>{"short - none", "short - e", "long - none native n",
+                                             "long 3 none next", "long 4 none native n partway"}));
   r.continuations[3](OptionalPtr<StreamResult>());
   r.continuations[3](MakeOptionalPtr<StreamResult>());
   EXPECT_EQ(asked, 11);
+}
+
+TEST(AsyncStreamResult, IsMadeInPlaceFromAProviderResultFilter) {
+  std::vector<std::string> reports;
+  const Provider::AsyncApiMethod::ResultCb callback(
+      [&](const boost::optional<Data::DataValuePtr>& output, const auto& error, const auto&,
+          Provider::AsyncApiMethod::ResultCb::Continuation&& next) {
+        reports.push_back(Data::ToText(output.value_or(nullptr)) + " " + Testing::Summary(error) +
+                          (next ? " next" : ""));
+      });
+  const OptionalPtr<StreamResult> next =
+      MakeOptionalPtr<StreamResult>(Provider::AsyncApiMethodResultFilter<long long>(
+          callback, std::make_shared<Core::AsyncActivation>()));
+  ASSERT_TRUE(next);
+  EXPECT_FALSE(next->GetCallbacks().shortForm);
+  (*next)(7, [](OptionalPtr<StreamResult>) {});
+  EXPECT_EQ(reports, std::vector<std::string>{"7 none next"});
 }
 
 TEST(AsyncStreamResultDeathTest, ReportingThroughADisarmedResultEndsTheProcess) {
@@ -75,9 +85,8 @@ TEST(AsyncStreamResultDeathTest, ReportingThroughADisarmedResultEndsTheProcess) 
   Recorder r;
   auto held = std::make_shared<int>(0);
   const std::weak_ptr<int> watch = held;
-  const StreamResult afterItem([held](const boost::optional<int>&,
-                                      const std::shared_ptr<const ErrorValue>&, const Progress&,
-                                      Continuation&&) {});
+  const StreamResult afterItem(
+      [held](const auto&, const auto&, const Progress&, Continuation&&) {});
   held.reset();
   afterItem(1);
   EXPECT_TRUE(watch.expired()) << "disarming destroys the callbacks it replaces";
@@ -88,3 +97,4 @@ TEST(AsyncStreamResultDeathTest, ReportingThroughADisarmedResultEndsTheProcess) 
 }
 
 }  // namespace
+}  // namespace Jorv

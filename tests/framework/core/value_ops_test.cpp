@@ -8,8 +8,7 @@
 
 #include "support/values.h"
 
-namespace Jorv {
-namespace Data {
+namespace Jorv::Data {
 namespace {
 
 using namespace Testing;
@@ -103,5 +102,4 @@ TEST(ToText, WritesDoublesThatReadBackExactly) {
 }
 
 }  // namespace
-}  // namespace Data
-}  // namespace Jorv
+}  // namespace Jorv::Data
