@@ -4,7 +4,6 @@
 
 #include <limits>
 #include <string>
-#include <vector>
 
 #include "framework/core/compound_value.h"
 
@@ -76,53 +75,19 @@ TEST(CompoundValue, SlotsStayPutAsTheValueGrows) {
   DataValuePtr* first = point->CreateSlot("x");
   for (int i = 0; i < 200; ++i) point->CreateSlot("f" + std::to_string(i));
   EXPECT_EQ(point->CreateSlot("x"), first);
-  *first = DataValue::Create(1LL);
-  point->SetField("x", DataValue::Create(2LL));
-  std::list<BaseMessage> messages;
-  DataValuePtr found;
-  ASSERT_TRUE(point->GetField("x", found, messages));
-  EXPECT_EQ(Parse<long long>(found).first, 2);
-  EXPECT_FALSE(point->GetField("y", found, messages));
-  EXPECT_EQ(messages, (std::list<BaseMessage>{BaseMessage(
-                          "jorv.data.missing.field",
-                          "The field 'y' is missing from the structure 'com.example.point'.",
-                          {"y", "com.example.point"})}));
-
   auto list = ListValue::GetInstance(1);
   DataValuePtr* head = list->AppendSlot();
   for (int i = 0; i < 200; ++i) list->Append(DataValue::Create(static_cast<long long>(i)));
   *head = DataValue::Create(3LL);
   EXPECT_EQ(Parse<long long>(list->GetElements().front()).first, 3);
-}
 
-TEST(ErrorValue, CarriesItsMessagesAndSkipsMalformedEntries) {
-  const std::list<BaseMessage> messages{BaseMessage("first.id", "First.", {"a", "b"}),
-                                        BaseMessage("second.id", "Second.", {})};
-  EXPECT_EQ(ErrorValue::Create("com.example.errors.bad", messages)->GetMessages(), messages);
-
-  const auto entry = [](const char* id, const char* text) {
-    auto message = StructValue::GetInstance("com.zentak.jorv.std.localizable_message");
-    if (id) message->SetField("id", Text(id));
-    if (text) message->SetField("default_message", Text(text));
-    return message;
-  };
-  auto kept = entry("kept", "Kept.");
-  auto args = ListValue::GetInstance(1);
-  for (const DataValuePtr& arg : {Text("x"), DataValue::Create(5LL), Text("y")}) args->Append(arg);
-  kept->SetField("args", args);
-  auto list = ListValue::GetInstance(1);
-  for (const DataValuePtr& element :
-       std::vector<DataValuePtr>{DataValue::Create(1LL), nullptr, entry(nullptr, "No id."), kept,
-                                 entry("no.text", nullptr), entry("no.args", "No args.")}) {
-    list->Append(element);
-  }
-  auto malformed = ErrorValue::GetInstance("e");
-  malformed->SetField("messages", list);
-  EXPECT_EQ(malformed->GetMessages(),
-            (std::list<BaseMessage>{BaseMessage("kept", "Kept.", {"x", "y"}),
-                                    BaseMessage("no.args", "No args.", {})}));
-  malformed->SetField("messages", Text("not a list"));
-  EXPECT_TRUE(malformed->GetMessages().empty());
+  std::list<BaseMessage> messages;
+  DataValuePtr found;
+  EXPECT_FALSE(point->GetField("y", found, messages));
+  EXPECT_EQ(messages, (std::list<BaseMessage>{BaseMessage(
+                          "jorv.data.missing.field",
+                          "The field 'y' is missing from the structure 'com.example.point'.",
+                          {"y", "com.example.point"})}));
 }
 
 }  // namespace
