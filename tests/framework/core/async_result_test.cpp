@@ -106,30 +106,5 @@ TEST(AsyncApiResultCb, ProgressLeavesItArmedAndAResultSpendsEveryCopyBeforeItRun
   EXPECT_EQ(log, (Log{"progress 0/0/2", "progress 0/1/2", "final 0/1/1"}));
 }
 
-// The receiver, held directly or in a std::function, lives through a final delivery that
-// destroys the last copy of the callback, and dies after it.
-TEST(AsyncApiResultCb, ReceiverOutlivesAFinalDeliveryThatDropsTheLastCopy) {
-  for (const bool direct : {true, false}) {
-    auto token = std::make_shared<int>(0);
-    const std::weak_ptr<int> alive = token;
-    std::unique_ptr<AsyncApiResultCb> callback;
-    bool aliveDuringFinal = false;
-    const auto make = [direct](auto receiver) {
-      return direct ? AsyncApiResultCb(receiver)
-                    : AsyncApiResultCb(AsyncApiResultCb::Function(receiver));
-    };
-    callback = std::make_unique<AsyncApiResultCb>(
-        make([&callback, &aliveDuringFinal, &alive, token](const auto&, const Progress&,
-                                                           AsyncApiResultCb::Continuation&&) {
-          callback.reset();
-          aliveDuringFinal = token && !alive.expired();
-        }));
-    token.reset();
-    const AsyncApiResultCb* const raw = callback.get();
-    (*raw)(MethodResult::Create(nullptr, nullptr), kCompletion, nullptr);
-    EXPECT_TRUE(aliveDuringFinal && alive.expired()) << direct;
-  }
-}
-
 }  // namespace
 }  // namespace Jorv

@@ -70,25 +70,5 @@ TEST(DataValue, PrimitivesReadTheirOwnKindAndParseTheirTextOrLeaveTheOutputAndOn
   EXPECT_EQ(messages.back().defaultMessage, "The text 'x' is not a valid integer.");
 }
 
-TEST(CompoundValue, SlotsStayPutAsTheValueGrows) {
-  auto point = StructValue::GetInstance("com.example.point");
-  DataValuePtr* first = point->CreateSlot("x");
-  for (int i = 0; i < 200; ++i) point->CreateSlot("f" + std::to_string(i));
-  EXPECT_EQ(point->CreateSlot("x"), first);
-  auto list = ListValue::GetInstance(1);
-  DataValuePtr* head = list->AppendSlot();
-  for (int i = 0; i < 200; ++i) list->Append(DataValue::Create(static_cast<long long>(i)));
-  *head = DataValue::Create(3LL);
-  EXPECT_EQ(Parse<long long>(list->GetElements().front()).first, 3);
-
-  std::list<BaseMessage> messages;
-  DataValuePtr found;
-  EXPECT_FALSE(point->GetField("y", found, messages));
-  EXPECT_EQ(messages, (std::list<BaseMessage>{BaseMessage(
-                          "jorv.data.missing.field",
-                          "The field 'y' is missing from the structure 'com.example.point'.",
-                          {"y", "com.example.point"})}));
-}
-
 }  // namespace
 }  // namespace Jorv::Data

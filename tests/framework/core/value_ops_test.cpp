@@ -53,18 +53,6 @@ TEST(Equals, ComparesKindNameFieldsAndElementsDeeply) {
   }
 }
 
-TEST(Equals, WalksSharedSubtreesOnce) {
-  // Each level is a list holding the level below twice: 2^200 paths through 201 nodes.
-  const auto build = [](long long leaf) {
-    DataValuePtr level = Int(leaf);
-    for (int i = 0; i < 200; ++i) level = List(1, {level, level});
-    return level;
-  };
-  const DataValuePtr a = build(1);
-  EXPECT_TRUE(Equals(a, build(1)));
-  EXPECT_FALSE(Equals(a, build(2)));
-}
-
 TEST(ToText, DescribesEveryKind) {
   const DataValuePtr record =
       Struct("com.example.record",
