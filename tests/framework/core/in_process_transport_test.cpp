@@ -44,6 +44,7 @@ class Transport : public testing::Test {
 const Body kEcho = [](const DataValuePtr& input, const auto&, const AsyncApiResultCb& callback) {
   callback(MethodResult::Create(input, nullptr), kCompletion, nullptr);
 };
+
 TEST_F(Transport, RoutesByInterfaceAndMethodAndAnswersWhatItCannotServe) {
   std::vector<AsyncApiResultCb> pending;
   Publish({{"old", kEcho}});  // replaced by the next publication under the same name
