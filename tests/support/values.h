@@ -96,16 +96,6 @@ T ReadOk(const Data::DataValuePtr& value) {
   return native;
 }
 
-// Reads `value` into a T expecting failure with exactly one message, which it returns.
-template <class T>
-BaseMessage ReadFails(const Data::DataValuePtr& value) {
-  T native{};
-  std::list<BaseMessage> messages;
-  EXPECT_FALSE(Read(value, native, messages));
-  EXPECT_EQ(messages.size(), 1u);
-  return messages.empty() ? BaseMessage() : messages.front();
-}
-
 // The definition of native type T, built afresh.
 template <class T>
 Data::DataDefinitionPtr Define() {
@@ -154,12 +144,6 @@ inline ::testing::AssertionResult SameValue(const Data::DataValuePtr& actual,
   if (Data::Equals(actual, expected)) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure()
          << "\n  actual:   " << Data::ToText(actual) << "\n  expected: " << Data::ToText(expected);
-}
-
-// Whether two natives write equal values: the equality of records, which declare no operator.
-template <class T>
-::testing::AssertionResult WriteSame(const T& actual, const T& expected) {
-  return SameValue(WriteOk(actual), WriteOk(expected));
 }
 
 }  // namespace Testing

@@ -7,19 +7,6 @@ namespace {
 using Jorv::BaseMessage;
 using namespace Jorv::L10n;
 
-TEST(LanguagePreference, AcceptsWellFormedTagsAndReportsOthers) {
-  for (const char* tag : {"en_US", "C", "de-CH", "sr-Latn-RS-1994"}) {
-    std::error_code error = std::make_error_code(std::errc::io_error);
-    EXPECT_EQ(LocaleHelpers::MakeLanguagePreference(tag, error).GetTag(), tag);
-    EXPECT_FALSE(error) << tag;
-  }
-  for (const char* tag : {"", "e", "en_", "en__US", "languages_US", "en US", "12_US"}) {
-    std::error_code error;
-    EXPECT_EQ(LocaleHelpers::MakeLanguagePreference(tag, error).GetTag(), "");
-    EXPECT_EQ(error, std::make_error_code(std::errc::invalid_argument)) << tag;
-  }
-}
-
 TEST(Localizer, RendersTheFirstPreferredLanguageWithATemplateElseTheDefaultText) {
   const BaseMessage message("app.greeting", "Hello, Ada.", {"Ada"});
   EXPECT_EQ(Localizer().Localize(message, LocaleSpec()), "Hello, Ada.");

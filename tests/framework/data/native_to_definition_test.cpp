@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "framework/data/std_records.h"
 #include "support/test_records.h"
 #include "support/values.h"
 
@@ -49,11 +48,6 @@ TEST(NativeToDefinition, DefinesEveryKind) {
                 ", text: string, when: date-time}");
   EXPECT_EQ(DefinitionText(Define<std::list<boost::optional<long long>>>()),
             "list<optional<integer>>");
-  const std::string message =
-      "com.zentak.jorv.std.localizable_message{args: list<string>, default_message: string, "
-      "id: string}";
-  EXPECT_EQ(DefinitionText(Define<Com::Zentak::Jorv::Std::Errors::NotFound>()),
-            "com.zentak.jorv.std.errors.not_found{messages: list<" + message + ">}");
 }
 
 TEST(NativeToDefinition, ClosesSelfContainingTypesWithAReferenceThatDoesNotOwnItsTarget) {

@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <list>
-#include <memory>
 #include <string>
 
 #include "support/service_client.h"
 #include "support/values.h"
 
-namespace Jorv {
-namespace Stub {
+namespace Jorv::Stub {
 namespace {
 
 using Core::MethodResult;
@@ -45,15 +43,5 @@ TEST(ResultWrapper, TurnsEachDeliveryIntoACompletionOfTheOwnedResult) {
   for (const auto& call : c) EXPECT_FALSE(call.nativeError);
 }
 
-TEST(ResultWrapperDeathTest, TheOwnedResultIsSpentByTheFirstCompletion) {
-  testing::FLAGS_gtest_death_test_style = "threadsafe";
-  Client<Names> client;
-  const Wrapper wrapper(client.Result());
-  wrapper(MethodResult::Create(nullptr, nullptr), kCompletion, nullptr);
-  EXPECT_DEATH(wrapper(nullptr, {0, 0, 2}, nullptr), "");
-  EXPECT_EQ(client.calls.size(), 1u);
-}
-
 }  // namespace
-}  // namespace Stub
-}  // namespace Jorv
+}  // namespace Jorv::Stub
