@@ -1,0 +1,473 @@
+// The remote transport over loopback gRPC: a router with methods whose bodies the fixture gives,
+// served on a port of its own, called by clients with and without the right credentials, by a
+// raw gRPC client that sends what ours never would, and past the server's end.
+
+#include "framework/remote/remote_api_provider.h"
+
+#include <gtest/gtest.h>
+
+#include <grpcpp/grpcpp.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "framework/core/in_process_transport.h"
+#include "framework/core/standard_names.h"
+#include "framework/core/value_ops.h"
+#include "framework/remote/remote_server.h"
+#include "framework/text/message_catalog.h"
+#include "remote_call.grpc.pb.h"
+#include "support/awaited_reports.h"
+#include "support/body_method.h"
+#include "support/values.h"
+
+namespace Jorv {
+namespace Testing {
+namespace {
+
+using Data::DataValuePtr;
+using Callback = Core::AsyncApiResultCb;
+using Activation = std::shared_ptr<Core::AsyncActivation>;
+
+constexpr char kTestInterface[] = "com.example.remote.test";
+constexpr char kNotFound[] = "com.zentak.jorv.std.errors.not_found";
+
+// One report of a call, as its callback received it; an inbox keeps a call's reports in order.
+struct Report {
+  std::shared_ptr<const Core::MethodResult> result;
+  Progress progress;
+  Callback::Continuation next;
+};
+using Inbox = AwaitedReports<Report>;
+
+// A callback recording into `inbox`.
+std::shared_ptr<Callback> Into(const std::shared_ptr<Inbox>& inbox) {
+  return std::make_shared<Callback>([inbox](const std::shared_ptr<const Core::MethodResult>& result,
+                                            const Progress& progress,
+                                            Callback::Continuation&& next) {
+    inbox->Add(Report{result, progress, std::move(next)});
+  });
+}
+
+std::shared_ptr<const Core::MethodResult> Output(DataValuePtr value) {
+  return Core::MethodResult::Create(std::move(value), nullptr);
+}
+
+// The name of the error a report carries, "" for none, and the error's first message.
+std::string ErrorName(const Report& report) {
+  return report.result && report.result->error ? report.result->error->GetName() : "";
+}
+BaseMessage FirstMessage(const Report& report) {
+  if (!report.result || !report.result->error) return BaseMessage();
+  const auto messages = report.result->error->GetMessages();
+  return messages.empty() ? BaseMessage() : messages.front();
+}
+
+// Waits until `done` holds, polling, at most ten seconds; whether it held.
+bool Eventually(const std::function<bool()>& done) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+// Expects the one report of a failed call: `errorName` with a message `id` naming the target and
+// a transport status that starts with `status`.
+void ExpectFailure(Inbox& inbox, const std::string& target, const std::string& status,
+                   const char* errorName = Std::kServiceUnavailable,
+                   const char* id = MessageIds::kRemoteUnavailable) {
+  const auto report = inbox.Await(1);
+  EXPECT_EQ(ErrorName(report), errorName);
+  const BaseMessage message = FirstMessage(report);
+  EXPECT_EQ(message.GetId(), id);
+  ASSERT_EQ(message.GetArgs().size(), 2u);
+  EXPECT_EQ(message.GetArgs().front(), target);
+  EXPECT_EQ(message.GetArgs().back().rfind(status, 0), 0u) << message.GetArgs().back();
+  EXPECT_FALSE(report.next);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(inbox.Count(), 1u);
+}
+
+// A router served on a loopback port of its own, with these methods:
+//   echo      answers with its input and what the activation carried;
+//   progress  reports progress twice, then ends with not_found;
+//   hang      holds its callback in held_ and never answers unless a test does;
+//   stream    reports Int(1) offering more; a request for more is held in held_, a stop counted.
+class RemoteTransport : public testing::Test {
+ protected:
+  RemoteTransport() {
+    const std::pair<const char*, Body> methods[] = {
+        {"echo",
+         [](const DataValuePtr& input, const Activation& a, const Callback& cb) {
+           cb(Output(
+                  Struct("echo", {{"input", input},
+                                  {"app", Str(a->context->applicationContext.at("user"))},
+                                  {"secret", Str(a->context->securityContext.at("role"))},
+                                  {"language", Str(a->localeSpec->GetLanguages().at(1).GetTag())},
+                                  {"zone", Str(a->localeSpec->GetTimezone().GetZoneName())}})),
+              Progress::Completion(), nullptr);
+         }},
+        {"progress",
+         [](const DataValuePtr&, const Activation&, const Callback& cb) {
+           cb(nullptr, Progress{0, 1, 3}, nullptr);
+           cb(nullptr, Progress{0, 2, 3}, nullptr);
+           const BaseMessage message("q.unknown", "No q.", {"q"});
+           cb(Core::MethodResult::Create(nullptr, Data::ErrorValue::Create(kNotFound, {message})),
+              Progress::Completion(), nullptr);
+         }},
+        {"hang",
+         [this](const DataValuePtr&, const Activation&, const Callback& cb) {
+           std::lock_guard<std::mutex> lock(mutex_);
+           held_.push_back(cb);
+         }},
+        {"stream",
+         [this](const DataValuePtr&, const Activation&, const Callback& cb) { Item(cb); }}};
+    std::list<std::shared_ptr<const Provider::AsyncApiMethod>> published;
+    for (const auto& method : methods) {
+      published.push_back(std::make_shared<BodyMethod>(method.first, method.second));
+    }
+    router_->Publish(Provider::AsyncApiInterface::GetInstance(
+        Core::InterfaceIdentifier::GetInstance(kTestInterface), published));
+    std::filesystem::create_directories(dir_);
+  }
+  ~RemoteTransport() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+
+  void Serve(Remote::ServerOptions options = {}) {
+    std::list<BaseMessage> problems;
+    server_ = Remote::RemoteServer::Start(router_, options, problems);
+    ASSERT_TRUE(server_) << (problems.empty() ? "" : problems.front().GetDefaultMessage());
+  }
+  std::shared_ptr<Remote::RemoteApiProvider> Connect(Remote::ClientOptions options = {},
+                                                     std::string target = "") {
+    std::list<BaseMessage> problems;
+    auto client = Remote::RemoteApiProvider::Create(target.empty() ? server_->Address() : target,
+                                                    options, problems);
+    EXPECT_TRUE(client) << (problems.empty() ? "" : problems.front().GetDefaultMessage());
+    return client;
+  }
+  // Calls `method` through `client`; the inbox of its reports.
+  std::shared_ptr<Inbox> Call(const std::shared_ptr<Remote::RemoteApiProvider>& client,
+                              const std::string& method, DataValuePtr input = nullptr,
+                              Activation activation = nullptr) {
+    auto inbox = std::make_shared<Inbox>();
+    client->InvokeAsync(Core::MethodIdentifier::GetInstance(
+                            Core::InterfaceIdentifier::GetInstance(kTestInterface), method),
+                        std::move(input), std::move(activation), *Into(inbox));
+    return inbox;
+  }
+
+  // Reports a stream item whose continuation holds the request for the next one or counts a
+  // stop.
+  void Item(const Callback& cb) {
+    calls_.fetch_add(1);
+    cb(Output(Int(1)), Progress::Completion(), [this](std::shared_ptr<Callback> next) {
+      if (!next) {
+        stops_.fetch_add(1);
+        return;
+      }
+      std::lock_guard<std::mutex> lock(mutex_);
+      held_.push_back(*next);
+    });
+  }
+  // A file of the test's scratch directory, written with `content` when given; its path.
+  std::string File(const std::string& name, const char* content = nullptr) {
+    const std::string path = dir_ + "/" + name;
+    if (content) std::ofstream(path, std::ios::binary) << content;
+    return path;
+  }
+  std::size_t Held() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return held_.size();
+  }
+
+  std::shared_ptr<Core::InProcessApiProvider> router_ =
+      std::make_shared<Core::InProcessApiProvider>();
+  std::unique_ptr<Remote::RemoteServer> server_;
+  std::mutex mutex_;
+  std::vector<Callback> held_;
+  std::atomic<int> calls_{0};
+  std::atomic<int> stops_{0};
+  const std::string dir_ = testing::TempDir() + "jorv-remote-" + std::to_string(getpid());
+};
+
+TEST_F(RemoteTransport, CallsCarryInputActivationAndEveryKindOfReport) {
+  Serve();
+  auto client = Connect();
+  auto activation = std::make_shared<Core::AsyncActivation>();
+  activation->context->applicationContext["user"] = "ada";
+  activation->context->securityContext["role"] = std::string("ad\0min", 6);
+  activation->localeSpec = std::make_shared<L10n::LocaleSpec>(
+      std::vector<L10n::LanguagePreference>{L10n::LanguagePreference("de_CH"),
+                                            L10n::LanguagePreference("fr")},
+      L10n::TimezoneSpec("Europe/Zurich"));
+  // A million levels cost heap, not stack, on both ends.
+  DataValuePtr deep = Int(1);
+  for (int i = 0; i < 1000000; ++i) deep = i % 2 == 0 ? Some(deep) : List(1, {deep});
+  std::vector<std::shared_ptr<Inbox>> echoes;
+  for (const DataValuePtr& input : {Struct("in", {{"n", Int(7)}, {"o", Unset()}}), deep}) {
+    echoes.push_back(Call(client, "echo", input, activation));
+    const auto echoed = echoes.back()->Await(1, std::chrono::seconds(60));
+    ASSERT_TRUE(echoed.result && echoed.result->output) << ErrorName(echoed);
+    EXPECT_TRUE(Data::Equals(echoed.result->output,
+                             Struct("echo", {{"input", input},
+                                             {"app", Str("ada")},
+                                             {"secret", Str(std::string("ad\0min", 6))},
+                                             {"language", Str("fr")},
+                                             {"zone", Str("Europe/Zurich")}})));
+    EXPECT_EQ(echoed.progress, Progress::Completion());
+    EXPECT_FALSE(echoed.next);
+  }
+
+  auto progress = Call(client, "progress");
+  EXPECT_EQ(progress->Await(1).result, nullptr);
+  EXPECT_EQ(progress->Await(1).progress, (Progress{0, 1, 3}));
+  EXPECT_EQ(progress->Await(2).progress, (Progress{0, 2, 3}));
+  const auto failed = progress->Await(3);
+  EXPECT_EQ(ErrorName(failed), kNotFound);
+  EXPECT_EQ(FirstMessage(failed), BaseMessage("q.unknown", "No q.", {"q"}));
+  EXPECT_EQ(failed.progress, Progress::Completion());
+
+  const auto unknown = Call(client, "missing")->Await(1);
+  EXPECT_EQ(ErrorName(unknown), kNotFound);
+  EXPECT_EQ(FirstMessage(unknown).GetId(), MessageIds::kUnknownMethod);
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  for (const auto& echo : echoes) EXPECT_EQ(echo->Count(), 1u);
+  EXPECT_EQ(progress->Count(), 3u);
+}
+
+TEST_F(RemoteTransport, StreamsAskForMoreOnlyWhenAskedAndEitherSideEndsThem) {
+  Serve();
+  auto client = Connect();
+  auto stream = Call(client, "stream");
+  for (std::size_t i = 1; i <= 2; ++i) {
+    const auto item = stream->Await(i);
+    ASSERT_TRUE(item.next);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(Held(), i - 1) << "the provider was asked for more unasked";
+    item.next(Into(stream));
+    ASSERT_TRUE(Eventually([&] { return Held() == i; }));
+    if (i == 1) Item(held_.back());
+  }
+  held_.back()(Core::MethodResult::Create(nullptr, nullptr), Progress::Completion(), nullptr);
+  const auto end = stream->Await(3);
+  ASSERT_TRUE(end.result);
+  EXPECT_FALSE(end.result->output || end.result->error || end.next);
+  Call(client, "stream")->Await(1);  // the inbox and with it the continuation go unused
+  EXPECT_TRUE(Eventually([&] { return stops_.load() == 1; }));
+  EXPECT_EQ(stream->Count(), 3u);
+}
+
+TEST_F(RemoteTransport, TwoHundredStreamsRunAtOnceOnOneServerAndStopWhenTheClientsSaySo) {
+  Serve();
+  auto client = Connect();
+  constexpr int kStreams = 200;
+  std::vector<std::shared_ptr<Inbox>> inboxes;
+  for (int i = 0; i < kStreams; ++i) inboxes.push_back(Call(client, "stream"));
+  for (auto& inbox : inboxes) inbox->Await(1).next(Into(inbox));
+  ASSERT_TRUE(Eventually([&] { return Held() == kStreams; }));
+  for (const auto& cb : held_) Item(cb);
+  for (auto& inbox : inboxes) inbox->Await(2).next(nullptr);
+  EXPECT_TRUE(Eventually([&] { return stops_.load() == kStreams; }));
+  for (auto& inbox : inboxes) EXPECT_EQ(inbox->Count(), 2u);
+}
+
+TEST_F(RemoteTransport, AnUnreachableServerOrAPassedDeadlineEndsEachCallOnce) {
+  Serve();
+  const std::string address = server_->Address();
+  Remote::ClientOptions hasty;
+  hasty.deadline = std::chrono::milliseconds(100);
+  ExpectFailure(*Call(Connect(hasty), "hang"), address, "DEADLINE_EXCEEDED");
+  server_.reset();
+  ExpectFailure(*Call(Connect({}, address), "hang"), address, "UNAVAILABLE");
+}
+
+TEST_F(RemoteTransport, ShutdownStopsHeldStreamsAndEndsOpenCallsOnce) {
+  Serve();
+  const std::string address = server_->Address();
+  auto client = Connect();
+  auto offered = Call(client, "stream");    // an item with a continuation the client holds
+  auto requested = Call(client, "stream");  // the provider holds the request for more
+  auto unanswered = Call(client, "hang");   // the provider holds the call
+  const auto offer = offered->Await(1).next;
+  requested->Await(1).next(Into(requested));
+  ASSERT_TRUE(Eventually([&] { return Held() == 2; }));
+
+  server_->Shutdown();
+  EXPECT_EQ(stops_.load(), 1);
+  ExpectFailure(*unanswered, address, "UNAVAILABLE");
+  EXPECT_EQ(ErrorName(requested->Await(2)), Std::kServiceUnavailable);
+  auto late = std::make_shared<Inbox>();
+  offer(Into(late));
+  ExpectFailure(*late, address, "UNAVAILABLE");
+
+  // What the provider reports afterwards reaches nobody; a stream it offers is stopped.
+  for (const auto& cb : held_) Item(cb);
+  EXPECT_EQ(stops_.load(), 3);
+  EXPECT_EQ(requested->Count(), 2u);
+}
+
+TEST_F(RemoteTransport, CallsWithoutTheRightTokenNeverReachTheProvider) {
+  Remote::ServerOptions options;
+  options.tokenFile = File("server-token", "  s3cret\n");
+  Serve(options);
+  Remote::ClientOptions wrong;
+  wrong.tokenFile = File("wrong-token", "s3cre");
+  Remote::ClientOptions right;
+  right.tokenFile = File("right-token", "s3cret");
+  for (const Remote::ClientOptions& options : {wrong, Remote::ClientOptions()}) {
+    ExpectFailure(*Call(Connect(options), "stream"), server_->Address(), "UNAUTHENTICATED",
+                  Std::kUnauthenticated, MessageIds::kRemoteUnauthenticated);
+  }
+  EXPECT_EQ(calls_.load(), 0);
+  EXPECT_TRUE(Call(Connect(right), "stream")->Await(1).result->output);
+}
+
+TEST_F(RemoteTransport, OnlyClientsThatTrustTheServerAndThatItTrustsGetThrough) {
+  // Two authorities, and a server certificate for 127.0.0.1 and a client certificate, both
+  // issued by the first.
+  File("leaf.ext", "subjectAltName=IP:127.0.0.1,DNS:localhost\n");
+  const std::string script =
+      "set -e; cd " + dir_ +
+      "; key='-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes'"
+      "; for ca in ca other-ca; do openssl req -x509 $key -days 1 -subj /CN=$ca -keyout $ca.key"
+      " -out $ca.pem; done"
+      "; for leaf in server client; do openssl req $key -subj /CN=$leaf -keyout $leaf.key"
+      " -out $leaf.csr; openssl x509 -req -days 1 -in $leaf.csr -CA ca.pem -CAkey ca.key"
+      " -CAcreateserial -out $leaf.pem -extfile leaf.ext; done";
+  ASSERT_EQ(std::system(("(" + script + ") >/dev/null 2>&1").c_str()), 0) << script;
+  Remote::ServerOptions server;
+  server.tlsCertFile = File("server.pem");
+  server.tlsKeyFile = File("server.key");
+  server.tlsClientCaFile = File("ca.pem");
+  Serve(server);
+
+  Remote::ClientOptions trusted;
+  trusted.tlsCaFile = File("ca.pem");
+  trusted.tlsCertFile = File("client.pem");
+  trusted.tlsKeyFile = File("client.key");
+  Remote::ClientOptions wrongCa = trusted;
+  wrongCa.tlsCaFile = File("other-ca.pem");
+  Remote::ClientOptions noCertificate = trusted;
+  noCertificate.tlsCertFile = noCertificate.tlsKeyFile = "";
+  const struct {
+    const char* name;
+    Remote::ClientOptions options;
+    std::string error;
+  } cases[] = {
+      {"trusted both ways", trusted, ""},
+      {"server certificate from another authority", wrongCa, Std::kServiceUnavailable},
+      {"no client certificate", noCertificate, Std::kServiceUnavailable},
+      {"no TLS", Remote::ClientOptions(), Std::kServiceUnavailable},
+  };
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.name);
+    const auto report = Call(Connect(test.options), "stream")->Await(1);
+    EXPECT_TRUE(report.result);
+    EXPECT_EQ(ErrorName(report), test.error);
+  }
+  EXPECT_EQ(calls_.load(), 1);
+}
+
+TEST_F(RemoteTransport, BadSettingsAreRefusedAndWithoutTlsOnlyLoopbackAddressesAreServed) {
+  Remote::ServerOptions halfTls;
+  halfTls.tlsCertFile = File("server.pem", "not read");
+  Remote::ClientOptions missingToken;
+  missingToken.tokenFile = File("missing.token");
+  std::list<BaseMessage> server;
+  std::list<BaseMessage> client;
+  EXPECT_FALSE(Remote::RemoteServer::Start(router_, halfTls, server));
+  EXPECT_FALSE(Remote::RemoteApiProvider::Create("127.0.0.1:1", missingToken, client));
+  ASSERT_EQ(server.size(), 1u);
+  EXPECT_EQ(server.front().GetId(), MessageIds::kRemoteTlsIncomplete);
+  ASSERT_EQ(client.size(), 1u);
+  EXPECT_EQ(client.front().GetId(), MessageIds::kRemoteFileUnreadable);
+  EXPECT_EQ(client.front().GetArgs().front(), missingToken.tokenFile);
+
+  const std::pair<const char*, bool> addresses[] = {{"0.0.0.0:0", false},   {"[::]:0", false},
+                                                    {"192.0.2.1:0", false}, {"localhost:0", true},
+                                                    {"[::1]:0", true},      {"127.0.0.2:0", true}};
+  for (const auto& [address, loopback] : addresses) {
+    SCOPED_TRACE(address);
+    Remote::ServerOptions options;
+    options.listen = address;
+    std::list<BaseMessage> problems;
+    EXPECT_EQ(Remote::RemoteServer::Start(router_, options, problems) != nullptr, loopback);
+    EXPECT_EQ(problems.empty() ? "" : problems.front().GetId(),
+              loopback ? "" : MessageIds::kRemoteInsecureAddress);
+  }
+}
+
+TEST_F(RemoteTransport, MalformedFramesAreRefusedAndTheServerKeepsServing) {
+  Serve();
+  auto stub = jorv::remote::Transport::NewStub(
+      grpc::CreateChannel(server_->Address(), grpc::InsecureChannelCredentials()));
+  // Sends `frames` on one call; the reports that came back and the status.
+  const auto exchange = [&](std::vector<jorv::remote::ClientFrame> frames,
+                            std::vector<jorv::remote::Report>& reports) {
+    grpc::ClientContext context;
+    auto call = stub->Call(&context);
+    for (const auto& frame : frames) call->Write(frame);
+    call->WritesDone();
+    jorv::remote::Report report;
+    while (call->Read(&report)) reports.push_back(report);
+    return call->Finish();
+  };
+  jorv::remote::ClientFrame garbage;
+  garbage.mutable_start()->set_interface_name(kTestInterface);
+  garbage.mutable_start()->set_method_name("stream");
+  garbage.mutable_start()->set_input(std::string("\x01\x09\x05", 3));
+  jorv::remote::ClientFrame hang;
+  hang.mutable_start()->set_interface_name(kTestInterface);
+  hang.mutable_start()->set_method_name("hang");
+  jorv::remote::ClientFrame next;
+  next.mutable_next();
+
+  std::vector<jorv::remote::Report> reports;
+  EXPECT_TRUE(exchange({garbage}, reports).ok());
+  ASSERT_EQ(reports.size(), 1u);
+  DataValuePtr error;
+  std::list<BaseMessage> messages;
+  ASSERT_TRUE(Remote::DecodeValue(reports[0].error(), {}, error, messages));
+  EXPECT_EQ(static_cast<const Data::ErrorValue&>(*error).GetName(), Std::kInvalidArgument);
+  EXPECT_EQ(static_cast<const Data::ErrorValue&>(*error).GetMessages().front().GetId(),
+            MessageIds::kValueTruncated);
+
+  const struct {
+    const char* name;
+    std::vector<jorv::remote::ClientFrame> frames;
+    grpc::StatusCode status;
+  } broken[] = {
+      {"next first", {next}, grpc::StatusCode::INVALID_ARGUMENT},
+      {"next not offered", {hang, next}, grpc::StatusCode::FAILED_PRECONDITION},
+      {"empty frame", {jorv::remote::ClientFrame()}, grpc::StatusCode::INVALID_ARGUMENT},
+  };
+  for (const auto& c : broken) {
+    SCOPED_TRACE(c.name);
+    reports.clear();
+    EXPECT_EQ(exchange(c.frames, reports).error_code(), c.status);
+  }
+  EXPECT_EQ(calls_.load(), 0);
+  EXPECT_TRUE(Call(Connect(), "stream")->Await(1).result->output);
+}
+
+}  // namespace
+}  // namespace Testing
+}  // namespace Jorv
