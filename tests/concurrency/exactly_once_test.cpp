@@ -45,57 +45,6 @@ constexpr char kNotFound[] = "com.zentak.jorv.std.errors.not_found";
 // point, or on a thread of its own, concurrently with the test.
 enum class When { kAtOnce, kLater, kOnThread };
 
-class Scheduler {
- public:
-  using Task = std::function<void()>;
-
-  explicit Scheduler(std::uint32_t seed) : random_(seed) {}
-
-  // Runs `task` when `when` says. Any thread.
-  void At(When when, Task task) {
-    if (when == When::kAtOnce) return task();
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (when == When::kLater) return later_.push_back(std::move(task));
-    ++running_;
-    std::thread([this, task = std::move(task)]() mutable {
-      task();
-      task = nullptr;  // what the task held goes before it counts as done
-      std::lock_guard<std::mutex> lock(mutex_);
-      --running_;
-    }).detach();
-  }
-  // Runs one held-back task, picked at random, on the calling thread; false when none waits.
-  bool RunOneLater() {
-    Task task;
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (later_.empty()) return false;
-      std::swap(later_[std::uniform_int_distribution<std::size_t>(0, later_.size() - 1)(random_)],
-                later_.back());
-      task = std::move(later_.back());
-      later_.pop_back();
-    }
-    task();
-    return true;
-  }
-  // Whether a task waits or runs on a thread of its own.
-  bool Busy() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return running_ > 0 || !later_.empty();
-  }
-  // A number in [0, bound), from the schedule's generator.
-  int Pick(int bound) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return std::uniform_int_distribution<int>(0, bound - 1)(random_);
-  }
-
- private:
-  std::mutex mutex_;
-  std::mt19937 random_;
-  std::vector<Task> later_;
-  int running_ = 0;
-};
-
 // How the provider answers a single-result call.
 enum class What {
   kOutput,          // the output
@@ -137,36 +86,84 @@ struct Call {
   }
 };
 
-std::string Describe(const std::string& error, const std::string& messageId) {
-  return "error " + error + " " + messageId;
+// How the client saw an error: its name, and the identifier and arguments of its first message.
+std::string Describe(const std::string& name, const std::string& id,
+                     const std::list<std::string>& args) {
+  std::string text = "error " + name + " " + id;
+  for (const std::string& arg : args) text += " " + arg;
+  return text;
 }
 std::string Describe(const ErrorValue& error) {
   const auto messages = error.GetMessages();
-  return Describe(error.GetName(), messages.empty() ? "" : messages.front().GetId());
+  return messages.empty()
+             ? Describe(error.GetName(), "", {})
+             : Describe(error.GetName(), messages.front().GetId(), messages.front().GetArgs());
 }
-const std::string kFailed =
-    Describe(Jorv::Std::kInternalServerError, Jorv::MessageIds::kMethodFailed);
-const std::string kQueryUnknown = Describe(kNotFound, "stats.query.unknown");
 
-// Everything one run shares: the plans, the schedule, and what must not outlive the run. The
-// scheduler goes first, before what its tasks refer to.
-struct World {
-  explicit World(std::uint32_t seed) : scheduler(seed) {}
+// Everything one run shares: the plans, the schedule, and what must not outlive the run.
+class World {
+ public:
+  using Task = std::function<void()>;
+
+  explicit World(std::uint32_t seed) : random_(seed) {}
+
+  Call& CallOf(const std::shared_ptr<AsyncActivation>& activation) {
+    return calls.at(std::stoul(activation->context->applicationContext.at("call")));
+  }
+  // Runs `task` when `when` says. Any thread.
+  void At(When when, Task task) {
+    if (when == When::kAtOnce) return task();
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (when == When::kLater) return later_.push_back(std::move(task));
+    ++running_;
+    std::thread([this, task = std::move(task)]() mutable {
+      task();
+      task = nullptr;  // what the task held goes before it counts as done
+      std::lock_guard<std::mutex> lock(mutex_);
+      --running_;
+    }).detach();
+  }
+  // Runs one held-back task, picked at random, on the calling thread; false when none waits.
+  bool RunOneLater() {
+    Task task;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (later_.empty()) return false;
+      std::swap(later_[std::uniform_int_distribution<std::size_t>(0, later_.size() - 1)(random_)],
+                later_.back());
+      task = std::move(later_.back());
+      later_.pop_back();
+    }
+    task();
+    return true;
+  }
+  // Whether a task waits or runs on a thread of its own.
+  bool Busy() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return running_ > 0 || !later_.empty();
+  }
+  // Keeps track of `object`, a result object the provider holds.
+  void Watch(const std::shared_ptr<const void>& object) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    resultObjects_.push_back(object);
+  }
+  int LiveResultObjects() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    int live = 0;
+    for (const auto& object : resultObjects_) live += object.expired() ? 0 : 1;
+    return live;
+  }
 
   std::deque<Call> calls;
   std::shared_ptr<int> clientCallbacks = std::make_shared<int>();  // a copy in each
   std::shared_ptr<int> continuations = std::make_shared<int>();    // a copy in each
-  std::mutex watchMutex;
-  std::vector<std::weak_ptr<const void>> resultObjects;
-  Scheduler scheduler;
 
-  void Watch(const std::shared_ptr<const void>& object) {
-    std::lock_guard<std::mutex> lock(watchMutex);
-    resultObjects.push_back(object);
-  }
-  Call& CallOf(const std::shared_ptr<AsyncActivation>& activation) {
-    return calls.at(std::stoul(activation->context->applicationContext.at("call")));
-  }
+ private:
+  std::mutex mutex_;
+  std::mt19937 random_;
+  std::vector<Task> later_;
+  int running_ = 0;
+  std::vector<std::weak_ptr<const void>> resultObjects_;
 };
 
 std::shared_ptr<const ErrorValue> NotFound(int id) {
@@ -190,8 +187,8 @@ void Answer(World& world, Call& call, const ResultObject& result, Output output)
     }
   };
   if (call.what == What::kThrow) throw std::runtime_error("store offline");
-  if (call.what != What::kHandOffAndThrow) return world.scheduler.At(call.when, complete);
-  world.scheduler.At(call.when, [complete] {
+  if (call.what != What::kHandOffAndThrow) return world.At(call.when, complete);
+  world.At(call.when, [complete] {
     try {
       complete();
     } catch (const std::bad_function_call&) {
@@ -237,7 +234,7 @@ class Streams : public StreamSvc::AsyncServiceInterface {
   // Makes report `index` of the stream `call` to `result`, when the plan says.
   void Serve(Call& call, int index, OptionalPtr<StreamResult> result) {
     world_.Watch(result);
-    world_.scheduler.At(call.reportWhen.at(index), [this, &call, index, result] {
+    world_.At(call.reportWhen.at(index), [this, &call, index, result] {
       if (index < call.items) {
         (*result)(Item(index), [this, &call, index,
                                 token = world_.continuations](OptionalPtr<StreamResult> next) {
@@ -269,7 +266,8 @@ Jorv::AsyncResult<T> Recorder(World& world, Call& call, Check check) {
                                                     const std::shared_ptr<const ErrorValue>& error,
                                                     const Progress& progress) {
         if (!output && !error && !progress.IsFinished()) {
-          call.See("progress");
+          call.See("progress " + std::to_string(progress.current) + "/" +
+                   std::to_string(progress.maximum));
           if (call.clientThrowsOnProgress) throw std::runtime_error("client gave up");
           return;
         }
@@ -288,30 +286,41 @@ StreamResult StreamReceiver(World& world, Call& call) {
     const long long index = (*item)->timestamp.MillisSinceEpoch();
     call.See("item " + std::to_string(index));
     const bool stop = call.stopAfter == index;
-    world.scheduler.At(
-        call.asksLater.at(index) ? When::kLater : When::kAtOnce,
-        [&world, &call, stop, next = std::move(next)] {
-          next(stop ? nullptr : std::make_shared<StreamResult>(StreamReceiver(world, call)));
-        });
+    world.At(call.asksLater.at(index) ? When::kLater : When::kAtOnce,
+             [&world, &call, stop, next = std::move(next)] {
+               next(stop ? nullptr : std::make_shared<StreamResult>(StreamReceiver(world, call)));
+             });
   });
 }
 
 // What the client of `call` should see when `concurrent` providers race the test.
 std::vector<std::string> Expected(const Call& call, bool concurrent) {
+  const std::string notFound =
+      Describe(kNotFound, "stats.query.unknown", {std::to_string(call.id)});
+  const char* methods[] = {"get", "delete", "attach"};
+  const auto failed = [&](const char* what) {
+    return Describe(
+        Jorv::Std::kInternalServerError, Jorv::MessageIds::kMethodFailed,
+        {std::string(StreamSvc::AsyncServiceInterface::kTypeName) + "/" + methods[call.method],
+         what});
+  };
+  std::vector<std::string> seen;
   if (call.method == Call::kAttach) {
     const int delivered = call.throwOnAttach ? 0 : call.items + (call.ending == 2 ? 1 : 0);
     const bool stopped = call.stopAfter >= 0 && call.stopAfter < delivered;
-    std::vector<std::string> seen;
     for (int i = 0; i < (stopped ? call.stopAfter + 1 : delivered); ++i) {
       seen.push_back("item " + std::to_string(i));
     }
     if (stopped && call.stopAfter < call.items) seen.push_back("stopped");
     if (stopped) return seen;
-    seen.push_back(call.throwOnAttach ? kFailed : call.ending == 1 ? kQueryUnknown : "end");
+    seen.push_back(call.throwOnAttach ? failed("cannot attach")
+                   : call.ending == 1 ? notFound
+                                      : "end");
     return seen;
   }
-  std::vector<std::string> seen(call.what == What::kProgress ? call.progressReports : 0,
-                                "progress");
+  for (int i = 0; call.what == What::kProgress && i < call.progressReports; ++i) {
+    seen.push_back("progress " + std::to_string(i) + "/" + std::to_string(call.progressReports));
+  }
   // At once a hand-off's output comes before the throw, later it comes after; on a thread
   // whichever comes first wins, and so it does later when the provider runs on the transport's
   // threads while the test runs held-back work.
@@ -319,15 +328,14 @@ std::vector<std::string> Expected(const Call& call, bool concurrent) {
       call.when == When::kAtOnce ||
       ((call.when == When::kOnThread || (concurrent && call.when == When::kLater)) &&
        call.seen == std::vector<std::string>{"output"});
-  seen.push_back(call.what == What::kDeclaredError ? kQueryUnknown
-                 : call.what == What::kThrow ||
-                         (call.what == What::kHandOffAndThrow && !outputFirst)
-                     ? kFailed
-                     : "output");
+  seen.push_back(call.what == What::kDeclaredError                     ? notFound
+                 : call.what == What::kThrow                           ? failed("store offline")
+                 : call.what == What::kHandOffAndThrow && !outputFirst ? failed("after hand-off")
+                                                                       : "output");
   return seen;
 }
 
-// Plans `count` calls, runs them in a random order through the transport that `client` makes of
+// Plans `count` calls, runs them through the transport that `client` makes of
 // the in-process router, and checks each came out exactly once. A `concurrent` transport
 // delivers on threads of its own: the run waits (at most a minute) until nothing of any call is
 // left alive.
@@ -340,7 +348,10 @@ void RunRandomSchedule(int count, bool concurrent,
   ::testing::Test::RecordProperty("schedule_seed", std::to_string(seed));
 
   World world(seed);
-  Scheduler& s = world.scheduler;
+  std::mt19937 random(seed);
+  const auto pick = [&random](int bound) {
+    return std::uniform_int_distribution<int>(0, bound - 1)(random);
+  };
   auto transport = std::make_shared<Jorv::Core::InProcessApiProvider>();
   auto streams = std::make_shared<Streams>(&world);
   std::weak_ptr<Streams> streamsAlive = streams;
@@ -351,29 +362,23 @@ void RunRandomSchedule(int count, bool concurrent,
   for (int i = 0; i < count; ++i) {
     Call& call = world.calls.emplace_back();
     call.id = i;
-    call.method = s.Pick(5) == 0 ? Call::kAttach : s.Pick(2) == 0 ? Call::kGet : Call::kDelete;
-    call.when = static_cast<When>(s.Pick(3));
-    call.what = static_cast<What>(s.Pick(5));
-    call.progressReports = 1 + s.Pick(3);
-    call.clientThrowsOnProgress = call.what == What::kProgress && s.Pick(2) == 0;
-    call.items = s.Pick(5);
-    call.ending = s.Pick(3);
-    call.throwOnAttach = s.Pick(10) == 0;
-    call.stopAfter = s.Pick(3) == 0 ? s.Pick(call.items + 1) : -1;
-    for (int r = 0; r <= call.items; ++r) call.reportWhen.push_back(static_cast<When>(s.Pick(3)));
-    for (int r = 0; r <= call.items + 1; ++r) call.asksLater.push_back(s.Pick(2) == 0);
+    call.method = pick(5) == 0 ? Call::kAttach : pick(2) == 0 ? Call::kGet : Call::kDelete;
+    call.when = static_cast<When>(pick(3));
+    call.what = static_cast<What>(pick(5));
+    call.progressReports = 1 + pick(3);
+    call.clientThrowsOnProgress = call.what == What::kProgress && pick(2) == 0;
+    call.items = pick(5);
+    call.ending = pick(3);
+    call.throwOnAttach = pick(10) == 0;
+    call.stopAfter = pick(3) == 0 ? pick(call.items + 1) : -1;
+    for (int r = 0; r <= call.items; ++r) call.reportWhen.push_back(static_cast<When>(pick(3)));
+    for (int r = 0; r <= call.items + 1; ++r) call.asksLater.push_back(pick(2) == 0);
   }
 
-  // Start every call in a random order, running held-back work in between.
-  std::vector<int> order;
-  for (int i = 0; i < count; ++i) order.push_back(i);
-  for (std::size_t i = order.size(); i > 1; --i) {
-    std::swap(order[i - 1], order[static_cast<std::size_t>(s.Pick(static_cast<int>(i)))]);
-  }
-  for (const int n : order) {
-    Call& call = world.calls.at(static_cast<std::size_t>(n));
+  // Start every call, running held-back work in between.
+  for (Call& call : world.calls) {
     auto activation = std::make_shared<AsyncActivation>();
-    activation->context->applicationContext["call"] = std::to_string(n);
+    activation->context->applicationContext["call"] = std::to_string(call.id);
     if (call.method == Call::kAttach) {
       stub.Attach("q", std::make_shared<StreamSvc::AttachSpec>(), activation,
                   StreamReceiver(world, call));
@@ -386,15 +391,15 @@ void RunRandomSchedule(int count, bool concurrent,
       stub.Delete("q", activation,
                   Recorder<Jorv::Void>(world, call, [](auto& output) { return bool(output); }));
     }
-    for (int k = s.Pick(3); k > 0; --k) s.RunOneLater();
+    for (int k = pick(3); k > 0; --k) world.RunOneLater();
   }
   // A client callback lives until its call has ended; the last references of a remote call go
   // shortly after its last report. Tasks run until then, including those that running ones add.
   const auto patience = std::chrono::steady_clock::now() + std::chrono::minutes(1);
   while (std::chrono::steady_clock::now() < patience) {
     const bool alive = world.clientCallbacks.use_count() + world.continuations.use_count() > 2;
-    if (s.RunOneLater()) continue;
-    if (!alive && !s.Busy()) break;
+    if (world.RunOneLater()) continue;
+    if (!alive && !world.Busy()) break;
     std::this_thread::sleep_for(std::chrono::microseconds(100));
   }
 
@@ -404,9 +409,7 @@ void RunRandomSchedule(int count, bool concurrent,
   }
 
   // Nothing outlives the calls: result objects, client callbacks, continuations.
-  int liveResults = 0;
-  for (const auto& watch : world.resultObjects) liveResults += watch.expired() ? 0 : 1;
-  EXPECT_EQ(liveResults, 0);
+  EXPECT_EQ(world.LiveResultObjects(), 0);
   EXPECT_EQ(world.clientCallbacks.use_count(), 1);
   EXPECT_EQ(world.continuations.use_count(), 1);
   transport->Unpublish(StreamSvc::AsyncServiceInterface::kTypeName);
