@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -86,18 +85,14 @@ struct Call {
   }
 };
 
-// How the client saw an error: its name, and the identifier and arguments of its first message.
-std::string Describe(const std::string& name, const std::string& id,
-                     const std::list<std::string>& args) {
-  std::string text = "error " + name + " " + id;
-  for (const std::string& arg : args) text += " " + arg;
-  return text;
-}
+// How the client saw an error: its name, and the identifier and arguments of each message.
 std::string Describe(const ErrorValue& error) {
-  const auto messages = error.GetMessages();
-  return messages.empty()
-             ? Describe(error.GetName(), "", {})
-             : Describe(error.GetName(), messages.front().GetId(), messages.front().GetArgs());
+  std::string text = "error " + error.GetName();
+  for (const BaseMessage& message : error.GetMessages()) {
+    text += " " + message.GetId();
+    for (const std::string& arg : message.GetArgs()) text += " " + arg;
+  }
+  return text;
 }
 
 // Everything one run shares: the plans, the schedule, and what must not outlive the run.
@@ -235,9 +230,11 @@ class Streams : public StreamSvc::AsyncServiceInterface {
   void Serve(Call& call, int index, OptionalPtr<StreamResult> result) {
     world_.Watch(result);
     world_.At(call.reportWhen.at(index), [this, &call, index, result] {
+      auto item = std::make_shared<Result>();
+      item->timestamp = Jorv::DateTime::FromMillisSinceEpoch(index);
       if (index < call.items) {
-        (*result)(Item(index), [this, &call, index,
-                                token = world_.continuations](OptionalPtr<StreamResult> next) {
+        (*result)(item, [this, &call, index,
+                         token = world_.continuations](OptionalPtr<StreamResult> next) {
           if (!next) return call.See("stopped");
           Serve(call, index + 1, std::move(next));
         });
@@ -246,14 +243,9 @@ class Streams : public StreamSvc::AsyncServiceInterface {
       } else if (call.ending == 1) {
         result->error(NotFound(call.id));
       } else {
-        (*result)(Item(index));
+        (*result)(item);
       }
     });
-  }
-  static std::shared_ptr<const Result> Item(long long index) {
-    auto item = std::make_shared<Result>();
-    item->timestamp = Jorv::DateTime::FromMillisSinceEpoch(index);
-    return item;
   }
   World& world_;
 };
@@ -296,13 +288,12 @@ StreamResult StreamReceiver(World& world, Call& call) {
 // What the client of `call` should see when `concurrent` providers race the test.
 std::vector<std::string> Expected(const Call& call, bool concurrent) {
   const std::string notFound =
-      Describe(kNotFound, "stats.query.unknown", {std::to_string(call.id)});
+      "error " + std::string(kNotFound) + " stats.query.unknown " + std::to_string(call.id);
   const char* methods[] = {"get", "delete", "attach"};
   const auto failed = [&](const char* what) {
-    return Describe(
-        Jorv::Std::kInternalServerError, Jorv::MessageIds::kMethodFailed,
-        {std::string(StreamSvc::AsyncServiceInterface::kTypeName) + "/" + methods[call.method],
-         what});
+    return "error " + std::string(Jorv::Std::kInternalServerError) + " " +
+           Jorv::MessageIds::kMethodFailed + " " + StreamSvc::AsyncServiceInterface::kTypeName +
+           "/" + methods[call.method] + " " + what;
   };
   std::vector<std::string> seen;
   if (call.method == Call::kAttach) {

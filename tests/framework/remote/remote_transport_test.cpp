@@ -105,28 +105,25 @@ void ExpectFailure(Inbox& inbox, const std::string& target, const std::string& s
 class RemoteTransport : public testing::Test {
  protected:
   RemoteTransport() {
-    const std::pair<const char*, Body> methods[] = {
-        {"echo",
-         [](const DataValuePtr& input, const Activation& a, const Callback& cb) {
-           cb(Output(List(1, {input, Str(a->context->applicationContext.at("user")),
-                              Str(a->context->securityContext.at("role")),
-                              Str(a->localeSpec->GetLanguages().at(1).GetTag()),
-                              Str(a->localeSpec->GetTimezone().GetZoneName())})),
-              Progress::Completion(), nullptr);
-         }},
-        {"hang",
-         [this](const DataValuePtr&, const Activation&, const Callback& cb) {
-           std::lock_guard<std::mutex> lock(mutex_);
-           held_.push_back(cb);
-         }},
-        {"stream",
-         [this](const DataValuePtr&, const Activation&, const Callback& cb) { Item(cb); }}};
-    std::list<std::shared_ptr<const Provider::AsyncApiMethod>> published;
-    for (const auto& method : methods) {
-      published.push_back(std::make_shared<BodyMethod>(method.first, method.second));
-    }
     router_->Publish(Provider::AsyncApiInterface::GetInstance(
-        Core::InterfaceIdentifier::GetInstance(kTestInterface), published));
+        Core::InterfaceIdentifier::GetInstance(kTestInterface),
+        {std::make_shared<BodyMethod>(
+             "echo",
+             [](const DataValuePtr& input, const Activation& a, const Callback& cb) {
+               cb(Output(List(1, {input, Str(a->context->applicationContext.at("user")),
+                                  Str(a->context->securityContext.at("role")),
+                                  Str(a->localeSpec->GetLanguages().at(1).GetTag()),
+                                  Str(a->localeSpec->GetTimezone().GetZoneName())})),
+                  Progress::Completion(), nullptr);
+             }),
+         std::make_shared<BodyMethod>(
+             "hang",
+             [this](const DataValuePtr&, const Activation&, const Callback& cb) {
+               std::lock_guard<std::mutex> lock(mutex_);
+               held_.push_back(cb);
+             }),
+         std::make_shared<BodyMethod>("stream", [this](const DataValuePtr&, const Activation&,
+                                                       const Callback& cb) { Item(cb); })}));
     std::filesystem::create_directories(dir_);
   }
   ~RemoteTransport() override {

@@ -28,7 +28,23 @@ DataValuePtr RoundTrip(const DataValuePtr& value) {
   return back;
 }
 
-TEST(ValueCodec, EveryKindRoundTripsExactly) {
+// Decoding `bytes` fails with exactly one message `id` whose arguments are `args`.
+void ExpectRefused(const std::string& bytes, const char* id, std::list<std::string> args,
+                   const DecodeLimits& limits = {}) {
+  DataValuePtr out = Str("untouched");
+  std::list<BaseMessage> messages;
+  EXPECT_FALSE(DecodeValue(bytes, limits, out, messages));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages.front().GetId(), id);
+  EXPECT_EQ(messages.front().GetArgs(), args);
+  EXPECT_EQ(ToText(out), "\"untouched\"");
+}
+
+TEST(ValueCodec, EveryKindRoundTripsExactlyAndMalformedFramesAreRefusedWithAMessage) {
+  using namespace MessageIds;
+  const std::string list = EncodeValue(List(1, {Int(1), Int(2)}));
+  std::string unordered = EncodeValue(Struct("s", {{"a", Int(1)}, {"b", Int(2)}}));
+  unordered[unordered.find('b')] = 'a';
   auto withNullSlots = Data::StructValue::GetDynamicInstance("dyn");
   withNullSlots->CreateSlot("a");
   withNullSlots->SetField("b", Int(1));
@@ -37,9 +53,13 @@ TEST(ValueCodec, EveryKindRoundTripsExactly) {
   auto bareError = std::make_shared<Data::ErrorValue>("e.bare");
   bareError->SetField("code", Int(7));
 
+  // A value round-trips unless an error is given: then its bytes are refused with it.
   const struct {
     const char* name;
     DataValuePtr value;
+    std::string bytes = "";
+    const char* id = nullptr;
+    std::list<std::string> args = {};
   } cases[] = {
       {"null", nullptr},
       {"void", Data::VoidValue::GetInstance()},
@@ -59,14 +79,39 @@ TEST(ValueCodec, EveryKindRoundTripsExactly) {
       {"structure", Struct("s.name", {{"", Int(1)}, {"z", Unset()}, {"\x01", Some(Str("v"))}})},
       {"dynamic structure with a null slot", withNullSlots},
       {"optional set to null", setToNull},
+      {"empty", nullptr, "", kValueTruncated, {"0"}},
+      {"unknown format", nullptr, "\x02\x01", kValueFormat, {"2"}},
+      {"unknown kind", nullptr, "\x01\x0c"s, kValueKind, {"12", "1"}},
+      {"truncated list",
+       nullptr,
+       list.substr(0, list.size() - 1),
+       kValueTruncated,
+       {std::to_string(list.size() - 1)}},
+      {"count beyond the frame", nullptr, "\x01\x08\x02\xff\x01"s, kValueCount, {"255", "3"}},
+      {"string beyond the frame", nullptr, "\x01\x05\x09"s + "abc", kValueTruncated, {"6"}},
+      {"varint too long",
+       nullptr,
+       "\x01\x02"s + std::string(10, '\xff') + "\x01",
+       kValueMalformed,
+       {"varint", "2"}},
+      {"boolean 2", nullptr, "\x01\x04\x02"s, kValueMalformed, {"boolean", "2"}},
+      {"optional flag 7", nullptr, "\x01\x0a\x07"s, kValueMalformed, {"optional flag", "2"}},
+      {"list kind out of range",
+       nullptr,
+       "\x01\x08\xff\xff\xff\xff\x1f\x00"s,
+       kValueMalformed,
+       {"list kind", "2"}},
+      {"repeated field", nullptr, unordered, kValueFieldOrder, {"a", "9"}},
+      {"trailing bytes", nullptr, EncodeValue(Int(1)) + "xy", kValueTrailing, {"2"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
+    if (c.id) {
+      ExpectRefused(c.bytes, c.id, c.args);
+      continue;
+    }
     const DataValuePtr back = RoundTrip(c.value);
     EXPECT_TRUE(Data::Equals(back, c.value)) << ToText(back) << " vs " << ToText(c.value);
-    if (c.value && back) {
-      EXPECT_EQ(back->GetType(), c.value->GetType());
-    }
   }
   // Equality of doubles misses the bits of NaNs and signed zeros; they cross too.
   const double nan = std::nan("0x5a5a5");
@@ -75,57 +120,6 @@ TEST(ValueCodec, EveryKindRoundTripsExactly) {
     ASSERT_TRUE(back);
     const double after = static_cast<const Data::DoubleValue&>(*back).GetValue();
     EXPECT_EQ(std::memcmp(&after, &d, sizeof d), 0) << after;
-  }
-}
-
-// Decoding `bytes` fails with exactly one message `id` whose arguments are `args`.
-void ExpectRefused(const std::string& bytes, const char* id, std::list<std::string> args,
-                   const DecodeLimits& limits = {}) {
-  DataValuePtr out = Str("untouched");
-  std::list<BaseMessage> messages;
-  EXPECT_FALSE(DecodeValue(bytes, limits, out, messages));
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages.front().GetId(), id);
-  EXPECT_EQ(messages.front().GetArgs(), args);
-  EXPECT_EQ(ToText(out), "\"untouched\"");
-}
-
-TEST(ValueCodec, MalformedFramesAreRefusedWithAMessage) {
-  using namespace MessageIds;
-  const std::string list = EncodeValue(List(1, {Int(1), Int(2)}));
-  std::string unordered = EncodeValue(Struct("s", {{"a", Int(1)}, {"b", Int(2)}}));
-  unordered[unordered.find('b')] = 'a';
-  const struct {
-    const char* name;
-    std::string bytes;
-    const char* id;
-    std::list<std::string> args;
-  } cases[] = {
-      {"empty", "", kValueTruncated, {"0"}},
-      {"unknown format", "\x02\x01", kValueFormat, {"2"}},
-      {"unknown kind", "\x01\x0c"s, kValueKind, {"12", "1"}},
-      {"truncated list",
-       list.substr(0, list.size() - 1),
-       kValueTruncated,
-       {std::to_string(list.size() - 1)}},
-      {"count beyond the frame", "\x01\x08\x02\xff\x01"s, kValueCount, {"255", "3"}},
-      {"string beyond the frame", "\x01\x05\x09"s + "abc", kValueTruncated, {"6"}},
-      {"varint too long",
-       "\x01\x02"s + std::string(10, '\xff') + "\x01",
-       kValueMalformed,
-       {"varint", "2"}},
-      {"boolean 2", "\x01\x04\x02"s, kValueMalformed, {"boolean", "2"}},
-      {"optional flag 7", "\x01\x0a\x07"s, kValueMalformed, {"optional flag", "2"}},
-      {"list kind out of range",
-       "\x01\x08\xff\xff\xff\xff\x1f\x00"s,
-       kValueMalformed,
-       {"list kind", "2"}},
-      {"repeated field", unordered, kValueFieldOrder, {"a", "9"}},
-      {"trailing bytes", EncodeValue(Int(1)) + "xy", kValueTrailing, {"2"}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    ExpectRefused(c.bytes, c.id, c.args);
   }
   SCOPED_TRACE("limits");
   ExpectRefused(list, kValueTooLarge, {std::to_string(list.size()), "4"}, DecodeLimits{4, 100});
