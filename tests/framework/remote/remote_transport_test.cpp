@@ -14,10 +14,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <list>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -60,24 +58,10 @@ std::shared_ptr<Callback> Into(const std::shared_ptr<Inbox>& inbox) {
   });
 }
 
-std::shared_ptr<const Core::MethodResult> Output(DataValuePtr value) {
-  return Core::MethodResult::Create(std::move(value), nullptr);
-}
-
 // The name of the error a report carries, "" for none.
 std::string ErrorName(const Report& report) {
   return report.result && report.result->error ? report.result->error->GetName() : "";
 }
-// Waits until `done` holds, polling, at most ten seconds; whether it held.
-bool Eventually(const std::function<bool()>& done) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > until) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
-
 // Expects the one report of a failed call: `errorName` with a message `id` naming the target and
 // a transport status that starts with `status`.
 void ExpectFailure(Inbox& inbox, const std::string& target, const std::string& status,
@@ -110,18 +94,15 @@ class RemoteTransport : public testing::Test {
         {std::make_shared<BodyMethod>(
              "echo",
              [](const DataValuePtr& input, const Activation& a, const Callback& cb) {
-               cb(Output(List(1, {input, Str(a->context->applicationContext.at("user")),
-                                  Str(a->context->securityContext.at("role")),
-                                  Str(a->localeSpec->GetLanguages().at(1).GetTag()),
-                                  Str(a->localeSpec->GetTimezone().GetZoneName())})),
-                  Progress::Completion(), nullptr);
+               const DataValuePtr answer =
+                   List(1, {input, Str(a->context->applicationContext.at("user")),
+                            Str(a->context->securityContext.at("role")),
+                            Str(a->localeSpec->GetLanguages().at(1).GetTag()),
+                            Str(a->localeSpec->GetTimezone().GetZoneName())});
+               cb(Core::MethodResult::Create(answer, nullptr), Progress::Completion(), nullptr);
              }),
-         std::make_shared<BodyMethod>(
-             "hang",
-             [this](const DataValuePtr&, const Activation&, const Callback& cb) {
-               std::lock_guard<std::mutex> lock(mutex_);
-               held_.push_back(cb);
-             }),
+         std::make_shared<BodyMethod>("hang", [this](const DataValuePtr&, const Activation&,
+                                                     const Callback& cb) { held_.Add(cb); }),
          std::make_shared<BodyMethod>("stream", [this](const DataValuePtr&, const Activation&,
                                                        const Callback& cb) { Item(cb); })}));
     std::filesystem::create_directories(dir_);
@@ -163,14 +144,14 @@ class RemoteTransport : public testing::Test {
   // stop.
   void Item(const Callback& cb) {
     calls_.fetch_add(1);
-    cb(Output(Int(1)), Progress::Completion(), [this](std::shared_ptr<Callback> next) {
-      if (!next) {
-        stops_.fetch_add(1);
-        return;
-      }
-      std::lock_guard<std::mutex> lock(mutex_);
-      held_.push_back(*next);
-    });
+    cb(Core::MethodResult::Create(Int(1), nullptr), Progress::Completion(),
+       [this](std::shared_ptr<Callback> next) {
+         if (next) {
+           held_.Add(*next);
+         } else {
+           stops_.Add(true);
+         }
+       });
   }
   // A file of the test's scratch directory, written with `content` when given; its path.
   std::string File(const std::string& name, const char* content = nullptr) {
@@ -178,19 +159,14 @@ class RemoteTransport : public testing::Test {
     if (content) std::ofstream(path, std::ios::binary) << content;
     return path;
   }
-  std::size_t Held() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return held_.size();
-  }
 
   std::shared_ptr<Core::InProcessApiProvider> router_ =
       std::make_shared<Core::InProcessApiProvider>();
   std::unique_ptr<Remote::RemoteServer> server_;
   std::shared_ptr<Remote::RemoteApiProvider> client_;
-  std::mutex mutex_;
-  std::vector<Callback> held_;
+  AwaitedReports<Callback> held_;  // what the provider holds, in the order it came
   std::atomic<int> calls_{0};
-  std::atomic<int> stops_{0};
+  AwaitedReports<bool> stops_;  // one for each stream the provider saw stopped
   const std::string dir_ = testing::TempDir() + "jorv-remote-" + std::to_string(getpid());
 };
 
@@ -227,15 +203,16 @@ TEST_F(RemoteTransport, TwoHundredStreamsAtOnceAskForMoreOnlyWhenAskedAndStopWhe
   for (std::size_t i = 0; i < kStreams; ++i) inboxes.push_back(Call(client_, "stream"));
   for (auto& inbox : inboxes) EXPECT_TRUE(inbox->Await(1).next);
   std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  EXPECT_EQ(Held(), 0u) << "the provider was asked for more unasked";
+  EXPECT_EQ(held_.Count(), 0u) << "the provider was asked for more unasked";
   inboxes.pop_back();  // with the inbox its continuation goes unused: a stop
   for (auto& inbox : inboxes) inbox->Await(1).next(Into(inbox));
-  ASSERT_TRUE(Eventually([&] { return Held() == kStreams - 1 && stops_.load() == 1; }));
+  held_.Await(kStreams - 1);
+  stops_.Await(1);
 
   // The provider offers each one more item, which its client stops.
-  for (const auto& cb : held_) Item(cb);
+  for (std::size_t i = 1; i <= held_.Count(); ++i) Item(held_.Await(i));
   for (auto& inbox : inboxes) inbox->Await(2).next(nullptr);
-  EXPECT_TRUE(Eventually([&] { return stops_.load() == kStreams; }));
+  stops_.Await(kStreams);
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   for (auto& inbox : inboxes) EXPECT_EQ(inbox->Count(), 2u);
 }
@@ -247,17 +224,17 @@ TEST_F(RemoteTransport, AServerGoneOrAPassedDeadlineEndsEachOpenCallOnce) {
   auto unanswered = Call(client_, "hang");   // the provider holds the call
   const auto offer = offered->Await(1).next;
   requested->Await(1).next(Into(requested));
-  ASSERT_TRUE(Eventually([&] { return Held() == 2; }));
+  held_.Await(2);
   server_->Shutdown();
-  EXPECT_EQ(stops_.load(), 1);
+  EXPECT_EQ(stops_.Count(), 1u);
   ExpectFailure(*unanswered, address, "UNAVAILABLE");
   EXPECT_EQ(ErrorName(requested->Await(2)), Std::kServiceUnavailable);
   auto late = std::make_shared<Inbox>();
   offer(Into(late));
   ExpectFailure(*late, address, "UNAVAILABLE");
   // What the provider reports afterwards reaches nobody; a stream it offers is stopped.
-  for (const auto& cb : held_) Item(cb);
-  EXPECT_EQ(stops_.load(), 3);
+  for (std::size_t i = 1; i <= held_.Count(); ++i) Item(held_.Await(i));
+  EXPECT_EQ(stops_.Count(), 3u);
   EXPECT_EQ(requested->Count(), 2u);
 
   server_.reset();
@@ -302,8 +279,6 @@ TEST_F(RemoteTransport, OnlyClientsWithTheRightTokenThatTrustTheServerAndThatItT
   wrongCa.tlsCaFile = File("other-ca.pem");
   Remote::ClientOptions noCertificate = trusted;
   noCertificate.tlsCertFile = noCertificate.tlsKeyFile = "";
-  Remote::ClientOptions noTls;
-  noTls.tokenFile = trusted.tokenFile;
   const struct {
     const char* name;
     Remote::ClientOptions options;
@@ -313,7 +288,7 @@ TEST_F(RemoteTransport, OnlyClientsWithTheRightTokenThatTrustTheServerAndThatItT
       {"no token", noToken, "UNAUTHENTICATED"},
       {"server certificate from another authority", wrongCa, "UNAVAILABLE"},
       {"no client certificate", noCertificate, "UNAVAILABLE"},
-      {"no TLS", noTls, "UNAVAILABLE"},
+      {"no TLS", Remote::ClientOptions(), "UNAVAILABLE"},
   };
   for (const auto& test : refused) {
     SCOPED_TRACE(test.name);
