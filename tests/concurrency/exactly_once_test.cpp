@@ -75,8 +75,8 @@ struct Call {
   std::vector<bool> asksLater;
 
   std::mutex mutex;
-  // "progress", "output", "item N", "end", "error NAME ID", and "stopped" when the provider
-  // learns that the client stopped the stream.
+  // "progress N/M", "output", "item N", "end", "error NAME ID ARGS...", and "stopped" when the
+  // provider learns that the client stopped the stream.
   std::vector<std::string> seen;
 
   void See(std::string report) {

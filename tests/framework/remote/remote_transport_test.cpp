@@ -62,6 +62,7 @@ std::shared_ptr<Callback> Into(const std::shared_ptr<Inbox>& inbox) {
 std::string ErrorName(const Report& report) {
   return report.result && report.result->error ? report.result->error->GetName() : "";
 }
+
 // Expects the one report of a failed call: `errorName` with a message `id` naming the target and
 // a transport status that starts with `status`.
 void ExpectFailure(Inbox& inbox, const std::string& target, const std::string& status,
@@ -85,7 +86,8 @@ void ExpectFailure(Inbox& inbox, const std::string& target, const std::string& s
 // A router served on a loopback port of its own, with these methods:
 //   echo      answers with its input and what the activation carried;
 //   hang      holds its callback in held_ and never answers unless a test does;
-//   stream    reports Int(1) offering more; a request for more is held in held_, a stop counted.
+//   stream    reports Int(1) offering more; a request for more is held in held_, a stop recorded
+//             in stops_.
 class RemoteTransport : public testing::Test {
  protected:
   RemoteTransport() {
@@ -140,7 +142,7 @@ class RemoteTransport : public testing::Test {
     return inbox;
   }
 
-  // Reports a stream item whose continuation holds the request for the next one or counts a
+  // Reports a stream item whose continuation holds the request for the next one or records a
   // stop.
   void Item(const Callback& cb) {
     calls_.fetch_add(1);
