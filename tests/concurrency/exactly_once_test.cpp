@@ -402,7 +402,11 @@ void RunRandomSchedule(int count, bool concurrent,
   // Nothing outlives the calls: result objects, client callbacks, continuations.
   EXPECT_EQ(world.LiveResultObjects(), 0);
   EXPECT_EQ(world.census.use_count(), 1);
+  // The server lets go of a call's objects shortly after its last report.
   transport->Unpublish(StreamSvc::AsyncServiceInterface::kTypeName);
+  while (!streamsAlive.expired() && std::chrono::steady_clock::now() < patience) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
   EXPECT_TRUE(streamsAlive.expired());
 }
 
