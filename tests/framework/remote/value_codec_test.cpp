@@ -3,16 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <list>
 #include <string>
-#include <vector>
 
 #include "framework/core/value_ops.h"
 #include "framework/text/message_catalog.h"
-#include "support/small_stack.h"
 #include "support/values.h"
 
 namespace Jorv {
@@ -21,6 +18,7 @@ namespace {
 
 using Data::DataValuePtr;
 using namespace Testing;
+using namespace std::string_literals;
 
 DataValuePtr RoundTrip(const DataValuePtr& value) {
   DataValuePtr back;
@@ -30,13 +28,23 @@ DataValuePtr RoundTrip(const DataValuePtr& value) {
   return back;
 }
 
-std::uint64_t Bits(double d) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &d, sizeof bits);
-  return bits;
+// Decoding `bytes` fails with exactly one message `id` whose arguments are `args`.
+void ExpectRefused(const std::string& bytes, const char* id, std::list<std::string> args,
+                   const DecodeLimits& limits = {}) {
+  DataValuePtr out = Str("untouched");
+  std::list<BaseMessage> messages;
+  EXPECT_FALSE(DecodeValue(bytes, limits, out, messages));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages.front().GetId(), id);
+  EXPECT_EQ(messages.front().GetArgs(), args);
+  EXPECT_EQ(ToText(out), "\"untouched\"");
 }
 
-TEST(ValueCodec, EveryKindRoundTripsExactly) {
+TEST(ValueCodec, EveryKindRoundTripsExactlyAndMalformedFramesAreRefusedWithAMessage) {
+  using namespace MessageIds;
+  const std::string list = EncodeValue(List(1, {Int(1), Int(2)}));
+  std::string unordered = EncodeValue(Struct("s", {{"a", Int(1)}, {"b", Int(2)}}));
+  unordered[unordered.find('b')] = 'a';
   auto withNullSlots = Data::StructValue::GetDynamicInstance("dyn");
   withNullSlots->CreateSlot("a");
   withNullSlots->SetField("b", Int(1));
@@ -45,9 +53,13 @@ TEST(ValueCodec, EveryKindRoundTripsExactly) {
   auto bareError = std::make_shared<Data::ErrorValue>("e.bare");
   bareError->SetField("code", Int(7));
 
+  // A value round-trips unless an error is given: then its bytes are refused with it.
   const struct {
     const char* name;
     DataValuePtr value;
+    std::string bytes = "";
+    const char* id = nullptr;
+    std::list<std::string> args = {};
   } cases[] = {
       {"null", nullptr},
       {"void", Data::VoidValue::GetInstance()},
@@ -67,88 +79,47 @@ TEST(ValueCodec, EveryKindRoundTripsExactly) {
       {"structure", Struct("s.name", {{"", Int(1)}, {"z", Unset()}, {"\x01", Some(Str("v"))}})},
       {"dynamic structure with a null slot", withNullSlots},
       {"optional set to null", setToNull},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const DataValuePtr back = RoundTrip(c.value);
-    EXPECT_TRUE(Data::Equals(back, c.value)) << ToText(back) << " vs " << ToText(c.value);
-    if (c.value && back) {
-      EXPECT_EQ(back->GetType(), c.value->GetType());
-    }
-  }
-}
-
-TEST(ValueCodec, DoublesKeepTheirBits) {
-  const double nan = std::nan("0x5a5a5");
-  for (const double d : {nan, -nan, -0.0, 0.0}) {
-    const DataValuePtr back = RoundTrip(Real(d));
-    ASSERT_TRUE(back);
-    EXPECT_EQ(Bits(static_cast<const Data::DoubleValue&>(*back).GetValue()), Bits(d));
-  }
-}
-
-TEST(ValueCodec, AMillionLevelsCrossOnASmallStack) {
-  constexpr int kDepth = 1000000;
-  RunOnSmallStack([] {
-    DataValuePtr deep = Int(42);
-    for (int i = 0; i < kDepth; ++i) deep = i % 2 == 0 ? Some(deep) : List(1, {deep});
-    EXPECT_TRUE(Data::Equals(RoundTrip(deep), deep));
-  });
-}
-
-// Decoding `bytes` fails with exactly one message `id` whose arguments are `args`.
-void ExpectRefused(const std::string& bytes, const char* id, std::list<std::string> args,
-                   const DecodeLimits& limits = {}) {
-  DataValuePtr out = Str("untouched");
-  std::list<BaseMessage> messages;
-  EXPECT_FALSE(DecodeValue(bytes, limits, out, messages));
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages.front().GetId(), id);
-  EXPECT_EQ(messages.front().GetArgs(), args);
-  EXPECT_EQ(ToText(out), "\"untouched\"");
-}
-
-TEST(ValueCodec, MalformedFramesAreRefusedWithAMessage) {
-  using namespace MessageIds;
-  const std::string list = EncodeValue(List(1, {Int(1), Int(2)}));
-  std::string unordered = EncodeValue(Struct("s", {{"a", Int(1)}, {"b", Int(2)}}));
-  unordered[unordered.find('b')] = 'a';
-  const struct {
-    const char* name;
-    std::string bytes;
-    const char* id;
-    std::list<std::string> args;
-  } cases[] = {
-      {"empty", "", kValueTruncated, {"0"}},
-      {"unknown format", "\x02\x01", kValueFormat, {"2"}},
-      {"unknown kind", std::string("\x01\x0c", 2), kValueKind, {"12", "1"}},
+      {"empty", nullptr, "", kValueTruncated, {"0"}},
+      {"unknown format", nullptr, "\x02\x01", kValueFormat, {"2"}},
+      {"unknown kind", nullptr, "\x01\x0c"s, kValueKind, {"12", "1"}},
       {"truncated list",
+       nullptr,
        list.substr(0, list.size() - 1),
        kValueTruncated,
        {std::to_string(list.size() - 1)}},
-      {"count beyond the frame", std::string("\x01\x08\x02\xff\x01", 5), kValueCount, {"255", "3"}},
-      {"string beyond the frame",
-       std::string("\x01\x05\x09"
-                   "abc",
-                   6),
-       kValueTruncated,
-       {"6"}},
+      {"count beyond the frame", nullptr, "\x01\x08\x02\xff\x01"s, kValueCount, {"255", "3"}},
+      {"string beyond the frame", nullptr, "\x01\x05\x09"s + "abc", kValueTruncated, {"6"}},
       {"varint too long",
-       std::string("\x01\x02") + std::string(10, '\xff') + "\x01",
+       nullptr,
+       "\x01\x02"s + std::string(10, '\xff') + "\x01",
        kValueMalformed,
        {"varint", "2"}},
-      {"boolean 2", std::string("\x01\x04\x02", 3), kValueMalformed, {"boolean", "2"}},
-      {"optional flag 7", std::string("\x01\x0a\x07", 3), kValueMalformed, {"optional flag", "2"}},
+      {"boolean 2", nullptr, "\x01\x04\x02"s, kValueMalformed, {"boolean", "2"}},
+      {"optional flag 7", nullptr, "\x01\x0a\x07"s, kValueMalformed, {"optional flag", "2"}},
       {"list kind out of range",
-       std::string("\x01\x08\xff\xff\xff\xff\x1f\x00", 8),
+       nullptr,
+       "\x01\x08\xff\xff\xff\xff\x1f\x00"s,
        kValueMalformed,
        {"list kind", "2"}},
-      {"repeated field", unordered, kValueFieldOrder, {"a", "9"}},
-      {"trailing bytes", EncodeValue(Int(1)) + "xy", kValueTrailing, {"2"}},
+      {"repeated field", nullptr, unordered, kValueFieldOrder, {"a", "9"}},
+      {"trailing bytes", nullptr, EncodeValue(Int(1)) + "xy", kValueTrailing, {"2"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ExpectRefused(c.bytes, c.id, c.args);
+    if (c.id) {
+      ExpectRefused(c.bytes, c.id, c.args);
+      continue;
+    }
+    const DataValuePtr back = RoundTrip(c.value);
+    EXPECT_TRUE(Data::Equals(back, c.value)) << ToText(back) << " vs " << ToText(c.value);
+  }
+  // Equality of doubles misses the bits of NaNs and signed zeros; they cross too.
+  const double nan = std::nan("0x5a5a5");
+  for (const double d : {nan, -nan, -0.0}) {
+    const DataValuePtr back = RoundTrip(Real(d));
+    ASSERT_TRUE(back);
+    const double after = static_cast<const Data::DoubleValue&>(*back).GetValue();
+    EXPECT_EQ(std::memcmp(&after, &d, sizeof d), 0) << after;
   }
   SCOPED_TRACE("limits");
   ExpectRefused(list, kValueTooLarge, {std::to_string(list.size()), "4"}, DecodeLimits{4, 100});
