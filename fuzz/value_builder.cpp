@@ -26,7 +26,7 @@ constexpr char kMapEntryName[] = "map-entry";
 constexpr std::int64_t kFirstMillis = -62167219200000;  // 0000-01-01T00:00:00.000Z
 constexpr std::int64_t kEndMillis = 253402300800000;    // 10000-01-01T00:00:00.000Z
 
-// Every read of the source is a statement of its own, or the condition of a choice: the order of
+// No expression makes two reads of the source in an order the language leaves open: the order of
 // reads must not depend on the compiler, so that an input the fuzzer found builds the same value
 // in the replay.
 class Builder {
@@ -86,6 +86,8 @@ class Builder {
     return entry;
   }
 
+  // Fills one slot: a value of the definition's kind, or of any kind where no definition or an
+  // opaque one steers.
   void Step(const Work& work) {
     const auto type = work.definition ? work.definition->GetType() : DefinitionType::OPAQUE;
     if (type == DefinitionType::OPAQUE) return Arbitrary(work);
@@ -215,9 +217,9 @@ class Builder {
     Set(work, Text(text));
   }
 
-  // A value of a leaf kind: void, integer, double, boolean, string (or date-time: any text), blob
-  // or secret. A number is
-  // any bit pattern or now and then an edge value (the limits, NaNs, infinities, a subnormal).
+  // A value of a leaf kind: void, integer, double, boolean, string (any text, also for a
+  // date-time), blob or secret. A number is any bit pattern or now and then an edge value (the
+  // limits, NaNs, infinities, a subnormal, minus zero).
   DataValuePtr Leaf(DefinitionType::EnumType type) {
     using Limits = std::numeric_limits<double>;
     static constexpr long long kIntegers[] = {LLONG_MIN, LLONG_MAX, 0, -1, INT_MIN, INT_MAX};
