@@ -3,6 +3,7 @@
 // zero, so a short input still drives the builders to a finish, always along their first (plain)
 // option.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -15,10 +16,8 @@ class ByteSource {
  public:
   ByteSource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
-  bool Empty() const { return position_ >= size_; }
-
   // The next byte; 0 once the input is used up.
-  std::uint8_t Byte() { return Empty() ? 0 : data_[position_++]; }
+  std::uint8_t Byte() { return position_ < size_ ? data_[position_++] : 0; }
 
   // `count` bytes (at most 8) as a little-endian integer.
   std::uint64_t Bits(unsigned count) {
@@ -29,8 +28,7 @@ class ByteSource {
 
   // A number in [0, n), n at most 65536; 0 when n is 0.
   std::size_t Below(std::size_t n) {
-    if (n <= 1) return 0;
-    return static_cast<std::size_t>(n <= 256 ? Byte() % n : Bits(2) % n);
+    return n <= 1 ? 0 : static_cast<std::size_t>(n <= 256 ? Byte() % n : Bits(2) % n);
   }
 
   // True about once in `n` reads; false once the input is used up.
@@ -39,9 +37,7 @@ class ByteSource {
   // Up to `max` raw bytes, the length read first: any bytes at all, invalid UTF-8 and NULs
   // included.
   std::string Bytes(std::size_t max) {
-    std::size_t length = Below(max + 1);
-    if (length > size_ - position_ && !Empty()) length = size_ - position_;
-    if (Empty()) length = 0;
+    const std::size_t length = std::min(Below(max + 1), size_ - position_);
     std::string text(reinterpret_cast<const char*>(data_ + position_), length);
     position_ += length;
     return text;

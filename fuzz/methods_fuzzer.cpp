@@ -11,10 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace Jorv::Fuzz;
   ByteSource source(data, size);
   const std::uint8_t selector = source.Byte();
-  const bool output = selector & 1;
   VisitType(Targets::Methods(), (selector >> 1) % Targets::Methods::size, [&](auto tag) {
     using Method = typename decltype(tag)::Type;
-    if (output) {
+    if (selector & 1) {
       static const auto definition = Method::outputDef();
       CheckRoundTrip<typename Method::Output>(source, definition);
     } else {

@@ -9,8 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace Jorv::Fuzz;
   ByteSource source(data, size);
-  const std::size_t index = source.Byte() % Targets::Records::size;
-  VisitType(Targets::Records(), index, [&](auto tag) {
+  VisitType(Targets::Records(), source.Byte() % Targets::Records::size, [&](auto tag) {
     using T = typename decltype(tag)::Type;
     CheckRoundTrip<T>(source, DefinitionOf<T>());
   });

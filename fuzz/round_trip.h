@@ -7,12 +7,12 @@
 //   - a value built in the writer's own encoding comes back unchanged, unknown fields included.
 // A broken property prints what broke and aborts, which the fuzzer reports as a crash.
 
+#include <cstdio>
+#include <cstdlib>
 #include <list>
 #include <string>
 #include <vector>
 
-#include "framework/core/compound_value.h"
-#include "framework/core/data_definition.h"
 #include "framework/core/localization.h"
 #include "framework/core/validation.h"
 #include "framework/core/value_ops.h"
@@ -28,15 +28,17 @@ namespace Jorv {
 namespace Fuzz {
 
 // Prints `what`, the value concerned and the messages to stderr, then aborts.
-[[noreturn]] void Violation(const char* what, const Data::DataValuePtr& value,
-                            const std::list<BaseMessage>& messages);
-
-// Whether `value` holds an empty string anywhere: where a record is read from one, the record
-// is the default record, whose required record members are null.
-bool ContainsEmptyText(const Data::DataValuePtr& value);
-
-// Every enumeration literal of the bindings.
-const std::vector<std::string>& EnumerationWords();
+[[noreturn]] inline void Violation(const char* what, const Data::DataValuePtr& value,
+                                   const std::list<BaseMessage>& messages) {
+  std::string text = Data::ToText(value);
+  if (text.size() > 4000) text = text.substr(0, 4000) + "...";
+  std::fprintf(stderr, "property violated: %s\n  value: %s\n", what, text.c_str());
+  for (const BaseMessage& message : messages) {
+    std::fprintf(stderr, "  message %s: %s\n", message.GetId().c_str(),
+                 message.GetDefaultMessage().c_str());
+  }
+  std::abort();
+}
 
 // The definition of T, derived once.
 template <class T>
@@ -50,11 +52,17 @@ const Data::DataDefinitionPtr& DefinitionOf() {
   return definition;
 }
 
-// The words worth trying for T: the literals and the names in T's definition.
+// The words worth trying for T: every enumeration literal of the bindings and the names in T's
+// definition.
 template <class T>
 const std::vector<std::string>& WordsOf() {
   static const std::vector<std::string> words = [] {
-    std::vector<std::string> built = EnumerationWords();
+    std::vector<std::string> built;
+    ForEachType(Targets::Enumerations(), [&](auto tag) {
+      for (auto literal = decltype(tag)::Type::Strings::values; *literal; ++literal) {
+        built.emplace_back(*literal);
+      }
+    });
     AddWords(DefinitionOf<T>(), built);
     return built;
   }();
@@ -85,8 +93,8 @@ bool Write(const T& native, Data::DataValuePtr& value, std::list<BaseMessage>& m
 // descriptor derives for T), and checks every property on it.
 template <class T>
 void CheckRoundTrip(ByteSource& source, const Data::DataDefinitionPtr& definition) {
-  ValueBuilder builder(source, WordsOf<T>());
-  const Data::DataValuePtr input = builder.Build(definition);
+  const Built built = BuildValue(source, WordsOf<T>(), definition);
+  const Data::DataValuePtr& input = built.value;
 
   const auto failure = Data::Validate(definition, input);
   T native{};
@@ -97,8 +105,7 @@ void CheckRoundTrip(ByteSource& source, const Data::DataDefinitionPtr& definitio
 
   Data::DataValuePtr written;
   if (!Write(native, written, messages)) {
-    if (messages.front().GetId() == MessageIds::kUnsetNonOptionalField &&
-        ContainsEmptyText(input)) {
+    if (messages.front().GetId() == MessageIds::kUnsetNonOptionalField && built.hasEmptyText) {
       return;
     }
     Violation("a record that read did not write", input, messages);
@@ -117,7 +124,7 @@ void CheckRoundTrip(ByteSource& source, const Data::DataDefinitionPtr& definitio
     Violation("writing what was read from a written value changed it", rewritten,
               {BaseMessage("written", Data::ToText(written), {})});
   }
-  if (builder.Canonical() && !SameValue(input, written)) {
+  if (built.canonical && !SameValue(input, written)) {
     Violation("a value in the writer's encoding did not come back unchanged", written,
               {BaseMessage("input", Data::ToText(input), {})});
   }

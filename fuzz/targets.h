@@ -4,7 +4,6 @@
 // a record or a method to the bindings means adding it here.
 
 #include <cstddef>
-#include <utility>
 
 #include "stats/provider/stats_provider.h"
 

@@ -11,33 +11,25 @@
 #include "framework/remote/value_codec.h"
 #include "fuzz/round_trip.h"
 
-namespace {
-
-using Jorv::Data::DataValuePtr;
-using Jorv::Remote::DecodeLimits;
-using Jorv::Remote::DecodeValue;
-using Jorv::Remote::EncodeValue;
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace Jorv;
+  using Fuzz::Violation;
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const DecodeLimits limits{std::size_t{1} << 16, std::size_t{1} << 14};
-  DataValuePtr value;
-  std::list<Jorv::BaseMessage> messages;
-  if (!DecodeValue(bytes, limits, value, messages)) {
-    if (messages.size() != 1)
-      Jorv::Fuzz::Violation("a refused frame gives one message", nullptr, messages);
+  const Remote::DecodeLimits limits{std::size_t{1} << 16, std::size_t{1} << 14};
+  Data::DataValuePtr value;
+  std::list<BaseMessage> messages;
+  if (!Remote::DecodeValue(bytes, limits, value, messages)) {
+    if (messages.size() != 1) Violation("a refused frame gives one message", nullptr, messages);
     return 0;
   }
-  if (!messages.empty()) Jorv::Fuzz::Violation("a frame read gives no message", value, messages);
-  const std::string canonical = EncodeValue(value);
-  DataValuePtr again;
-  if (!DecodeValue(canonical, {}, again, messages)) {
-    Jorv::Fuzz::Violation("a canonical frame reads back", value, messages);
+  if (!messages.empty()) Violation("a frame read gives no message", value, messages);
+  const std::string canonical = Remote::EncodeValue(value);
+  Data::DataValuePtr again;
+  if (!Remote::DecodeValue(canonical, {}, again, messages)) {
+    Violation("a canonical frame reads back", value, messages);
   }
-  if (EncodeValue(again) != canonical) {
-    Jorv::Fuzz::Violation("a canonical frame writes back to itself", value, messages);
+  if (Remote::EncodeValue(again) != canonical) {
+    Violation("a canonical frame writes back to itself", value, messages);
   }
   return 0;
 }
