@@ -37,7 +37,9 @@ class ByteSource {
   // Up to `max` raw bytes, the length read first: any bytes at all, invalid UTF-8 and NULs
   // included.
   std::string Bytes(std::size_t max) {
-    const std::size_t length = std::min(Below(max + 1), size_ - position_);
+    // The length is read before what is left is measured: reading it moves the position.
+    const std::size_t wanted = Below(max + 1);
+    const std::size_t length = std::min(wanted, size_ - position_);
     std::string text(reinterpret_cast<const char*>(data_ + position_), length);
     position_ += length;
     return text;
