@@ -64,15 +64,6 @@ class Client {
       calls.push_back({true, output, error, native, progress});
     });
   }
-  // The output of the one call received, which must be a success with the progress 0, 1, 1.
-  T Output() const {
-    EXPECT_EQ(calls.size(), 1u);
-    if (calls.size() != 1) return T{};
-    EXPECT_EQ(Summary(calls[0].error), "none");
-    EXPECT_EQ(calls[0].progress, Progress::Completion());
-    EXPECT_TRUE(calls[0].output);
-    return calls[0].output ? *calls[0].output : T{};
-  }
   // The error of the one call received, which must be a failure with the progress 0, 1, 1.
   std::shared_ptr<const Data::ErrorValue> Error() const {
     EXPECT_EQ(calls.size(), 1u);

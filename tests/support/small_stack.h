@@ -21,16 +21,14 @@ constexpr std::size_t kSmallStackBytes = 256 * 1024;
 // exception thrown by `body` is rethrown on the calling thread. Throws std::runtime_error when
 // the thread cannot be started.
 inline void RunOnSmallStack(std::function<void()> body, std::size_t stackBytes = kSmallStackBytes) {
-  struct Job {
-    std::function<void()> body;
-    std::exception_ptr error;
-  } job{std::move(body), nullptr};
+  // The body, then what it threw.
+  std::pair<std::function<void()>, std::exception_ptr> job{std::move(body), nullptr};
   auto run = [](void* arg) -> void* {
-    auto* j = static_cast<Job*>(arg);
+    auto* j = static_cast<decltype(job)*>(arg);
     try {
-      j->body();
+      j->first();
     } catch (...) {
-      j->error = std::current_exception();
+      j->second = std::current_exception();
     }
     return nullptr;
   };
@@ -42,7 +40,7 @@ inline void RunOnSmallStack(std::function<void()> body, std::size_t stackBytes =
   pthread_attr_destroy(&attr);
   if (createResult != 0) throw std::runtime_error("cannot start a small-stack thread");
   pthread_join(thread, nullptr);
-  if (job.error) std::rethrow_exception(job.error);
+  if (job.second) std::rethrow_exception(job.second);
 }
 
 }  // namespace Testing

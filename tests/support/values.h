@@ -109,30 +109,26 @@ Data::DataDefinitionPtr Define() {
 // list<...>, optionals as optional<...>, structures as name{field: ..., ...} in field order,
 // structure references as ref<name>. Meant for the small definitions of records under test.
 inline std::string DefinitionText(const Data::DataDefinitionPtr& definition) {
-  using Data::DefinitionType;
+  using namespace Data;
   if (!definition) return "null";
   switch (definition->GetType()) {
     case DefinitionType::LIST:
       return "list<" +
-             DefinitionText(static_cast<const Data::ListDefinition&>(*definition).GetElement()) +
-             ">";
+             DefinitionText(static_cast<const ListDefinition&>(*definition).GetElement()) + ">";
     case DefinitionType::OPTIONAL:
       return "optional<" +
-             DefinitionText(
-                 static_cast<const Data::OptionalDefinition&>(*definition).GetElement()) +
-             ">";
+             DefinitionText(static_cast<const OptionalDefinition&>(*definition).GetElement()) + ">";
     case DefinitionType::STRUCTURE: {
-      const auto& structure = static_cast<const Data::StructDefinition&>(*definition);
+      const auto& structure = static_cast<const StructDefinition&>(*definition);
       std::string text = structure.GetName() + "{";
-      const char* separator = "";
       for (const auto& field : structure.GetFields()) {
-        text += separator + field.first + ": " + DefinitionText(field.second);
-        separator = ", ";
+        text +=
+            (text.back() == '{' ? "" : ", ") + field.first + ": " + DefinitionText(field.second);
       }
       return text + "}";
     }
     case DefinitionType::STRUCT_REF:
-      return "ref<" + static_cast<const Data::StructRefDefinition&>(*definition).GetName() + ">";
+      return "ref<" + static_cast<const StructRefDefinition&>(*definition).GetName() + ">";
     default:
       return DefinitionType::Name(definition->GetType());
   }

@@ -6,13 +6,14 @@
 #include <string>
 
 #include "framework/core/standard_names.h"
+#include "framework/data/std_records.h"
 #include "support/service_client.h"
+#include "support/values.h"
 
 namespace Jorv::Provider {
 namespace {
 
 using Data::DataDefinitionPtr;
-using Data::DataValue;
 using Data::ErrorValue;
 using Data::StructDefinition;
 
@@ -28,12 +29,8 @@ const DataDefinitionPtr kString = Data::DataDefinition::Create<std::string>();
 // messages, plus `extra` fields.
 std::shared_ptr<const StructDefinition> ErrorDef(const std::string& name,
                                                  StructDefinition::Fields extra = {}) {
-  const auto message = StructDefinition::GetInstance(
-      Std::kLocalizableMessageName,
-      {{Std::kLocalizableMessageId, kString},
-       {Std::kLocalizableMessageDefaultMessage, kString},
-       {Std::kLocalizableMessageArgs, Data::ListDefinition::GetInstance(kString)}});
-  extra[Std::kErrorMessagesField] = Data::ListDefinition::GetInstance(message);
+  extra[Std::kErrorMessagesField] = Data::ListDefinition::GetInstance(
+      Testing::Define<Com::Zentak::Jorv::Std::LocalizableMessage>());
   return StructDefinition::GetInstance(name, extra);
 }
 
@@ -46,7 +43,7 @@ TEST(ApiMethodHelper, ErrorsPassAsTheSameValueOnlyWhenDeclaredAndConforming) {
                                                  Data::StructRefDefinition::GetInstance("gone"),
                                                  nullptr};
   auto notFound = std::make_shared<ErrorValue>("not_found");
-  notFound->SetField("id", DataValue::Create(std::string("x")));
+  notFound->SetField("id", Data::DataValue::Create(std::string("x")));
   notFound->SetField(Std::kErrorMessagesField, Data::ListValue::GetInstance(1));
   const std::shared_ptr<const ErrorValue> busy = ErrorValue::GetInstance("busy");
   for (const std::shared_ptr<const ErrorValue>& error :

@@ -14,7 +14,6 @@
 namespace Jorv::Core {
 namespace {
 
-using Data::DataValuePtr;
 using Testing::Body;
 
 constexpr char kInterface[] = "com.example.test";
@@ -30,9 +29,8 @@ class Transport : public testing::Test {
  protected:
   void Publish(std::list<std::pair<std::string, Body>> methods) {
     std::list<std::shared_ptr<const Provider::AsyncApiMethod>> published;
-    for (auto& method : methods) {
-      published.push_back(
-          std::make_shared<Testing::BodyMethod>(method.first, std::move(method.second)));
+    for (auto& [name, body] : methods) {
+      published.push_back(std::make_shared<Testing::BodyMethod>(name, body));
     }
     transport->Publish(Provider::AsyncApiInterface::GetInstance(
         InterfaceIdentifier::GetInstance(kInterface), published));
@@ -41,25 +39,20 @@ class Transport : public testing::Test {
   const std::shared_ptr<InProcessApiProvider> transport = std::make_shared<InProcessApiProvider>();
 };
 
-const Body kEcho = [](const DataValuePtr& input, const auto&, const AsyncApiResultCb& callback) {
+const Body kEcho = [](const Data::DataValuePtr& input, const auto&,
+                      const AsyncApiResultCb& callback) {
   callback(MethodResult::Create(input, nullptr), kCompletion, nullptr);
 };
 
+// A method that throws fails its call, after what it reported; that a throw after the answer
+// changes nothing, the exactly-once schedule (concurrency tests) shows.
 TEST_F(Transport, RoutesByInterfaceAndMethodAndAnswersWhatItCannotServe) {
-  std::vector<AsyncApiResultCb> pending;
   Publish({{"old", kEcho}});  // replaced by the next publication under the same name
   Publish({{"echo", kEcho},
-           {"keep", [&](const auto&, const auto&,
-                        const AsyncApiResultCb& callback) { pending.push_back(callback); }},
            {"odd", [](auto&&...) { throw 42; }},
-           {"progress-then-explode",
-            [](const auto&, const auto&, const AsyncApiResultCb& callback) {
+           {"explode", [](const auto&, const auto&, const AsyncApiResultCb& callback) {
               callback(nullptr, {0, 0, 2}, nullptr);
               throw std::runtime_error("half way");
-            }},
-           {"answer-then-explode", [](const auto&, const auto&, const AsyncApiResultCb& callback) {
-              kEcho(Data::DataValue::Create(1LL), nullptr, callback);
-              throw std::runtime_error("late");
             }}});
   // Each delivery in one line: "progress <current>", "output <value>" or the error's summary.
   std::vector<std::string> deliveries;
@@ -74,39 +67,27 @@ TEST_F(Transport, RoutesByInterfaceAndMethodAndAnswersWhatItCannotServe) {
                                               : Testing::Summary(result->error));
         }));
   };
-  for (const char* method :
-       {"echo", "old", "odd", "progress-then-explode", "answer-then-explode", "keep"}) {
-    call(method, kInterface);
-  }
+  for (const char* method : {"echo", "old", "odd", "explode"}) call(method, kInterface);
   call("echo", "com.example.missing");
-  // A call in flight still finishes after its interface is withdrawn.
   EXPECT_TRUE(transport->Unpublish(kInterface));
   EXPECT_FALSE(transport->Unpublish(kInterface));
   call("echo", kInterface);
-  ASSERT_EQ(pending.size(), 1u);
-  pending[0](MethodResult::Create(nullptr, nullptr), kCompletion, nullptr);
   const std::string kFailed =
       "com.zentak.jorv.std.errors.internal_server_error jorv.core.method.failed(com.example.test/";
-  const std::string kNotFound = "com.zentak.jorv.std.errors.not_found ";
+  const std::string kNotFound = "com.zentak.jorv.std.errors.not_found jorv.core.unknown.";
   EXPECT_EQ(deliveries,
-            (std::vector<std::string>{
-                "output 5", kNotFound + "jorv.core.unknown.method(old, com.example.test)",
-                kFailed + "odd, unknown exception)", "progress 0",
-                kFailed + "progress-then-explode, half way)", "output 1",
-                kNotFound + "jorv.core.unknown.interface(com.example.missing)",
-                kNotFound + "jorv.core.unknown.interface(com.example.test)", "none"}));
+            (std::vector<std::string>{"output 5", kNotFound + "method(old, com.example.test)",
+                                      kFailed + "odd, unknown exception)", "progress 0",
+                                      kFailed + "explode, half way)",
+                                      kNotFound + "interface(com.example.missing)",
+                                      kNotFound + "interface(com.example.test)"}));
 }
 
 TEST_F(Transport, DeliveriesOfOneCallNeverOverlapAndAThrowingClientKeepsItsFailure) {
   std::vector<AsyncApiResultCb> providerSide;
-  int reportsThatThrew = 0;
   Publish({{"slow", [&](const auto&, const auto&, const AsyncApiResultCb& callback) {
               providerSide.push_back(callback);
-              try {
-                callback(nullptr, {0, 0, 2}, nullptr);
-              } catch (...) {
-                ++reportsThatThrew;
-              }
+              EXPECT_NO_THROW(callback(nullptr, {0, 0, 2}, nullptr));
             }}});
   // The client answers its first progress report by making the provider report again and
   // finish, then fails. Those deliveries wait until its callback has returned, still run, and
@@ -127,7 +108,6 @@ TEST_F(Transport, DeliveriesOfOneCallNeverOverlapAndAThrowingClientKeepsItsFailu
   EXPECT_EQ(events,
             (std::vector<std::string>{"progress 0 begins", "progress 0 ends", "progress 1 begins",
                                       "progress 1 ends", "final begins", "final ends"}));
-  EXPECT_EQ(reportsThatThrew, 0);
   EXPECT_FALSE(client.IsArmed());
 }
 

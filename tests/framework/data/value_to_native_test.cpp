@@ -74,7 +74,6 @@ TEST(ValueToNative, ReadsEachKindInEveryEncodingAndFailsWithOneMessage) {
       {"maybe_integer", Str("7"), "some(7)"},
       // An empty text stands for unset only bare: inside a set optional it is the content.
       {"maybe_text", Some(Str("")), R"(some(""))"},
-      {"maybe_leaf", Some(Str("")), "some(" + leaf + ")"},
       {"maybe_leaf", held, "some(" + ToText(held) + ")"},
       {"maybe_leaf", kAbsent, "unset"},
       // The empty text is the default record; an error value or a dynamic structure reads as a
@@ -84,6 +83,7 @@ TEST(ValueToNative, ReadsEachKindInEveryEncodingAndFailsWithOneMessage) {
        ToText(held)},
       // One text for a list of one element; the empty text for an empty list.
       {"strings", Str("solo"), R"(["solo"])"},
+      {"reals", List(1, {Real(1.5), Str("-0.25")}), "[1.5, -0.25]"},
       // Maps: entries of any list kind and any structure name, extra fields ignored; a
       // structure's fields; with a repeated key the first entry wins.
       {"tags",
@@ -98,6 +98,7 @@ TEST(ValueToNative, ReadsEachKindInEveryEncodingAndFailsWithOneMessage) {
       // A required opaque takes any value as it is; an optional one unwraps a set optional.
       {"opaque", Unset(), "unset"},
       {"maybe_opaque", held, "some(" + ToText(held) + ")"},
+      {"maybe_opaque", Some(held), "some(" + ToText(held) + ")"},
       {"maybe_opaque", Str(""), "unset"},
       // Failures.
       {"leaf", kAbsent, "!jorv.data.missing.field(leaf, com.example.test.all_kinds)"},
@@ -110,10 +111,8 @@ TEST(ValueToNative, ReadsEachKindInEveryEncodingAndFailsWithOneMessage) {
       {"maybe_integer", Some(Real(1.5)), "!jorv.data.type.mismatch(integer, double)"},
       // Records: only the empty text stands for one; other non-structures are the wrong type.
       {"", Str("{2} not a leaf"), "!jorv.data.bad.cast1({2} not a leaf)"},
-      {"leaves", Str("x"), "!jorv.data.bad.cast1(x)"},
       {"leaf", nullptr, invalid},
       {"leaf", Some(held), invalid},
-      {"strings", Some(List(1, {})), invalid},
       {"reals", List(1, {Real(1), Str("x"), Real(3)}), "!jorv.data.parse.failed(x, double)"},
       {"maybe_tags", Some(Str("x")), "!jorv.data.bad.cast1(x)"},
       {"tags", ErrorValue::GetInstance("map"), invalid},
@@ -126,9 +125,6 @@ TEST(ValueToNative, ReadsEachKindInEveryEncodingAndFailsWithOneMessage) {
   for (const auto& [field, received, expected] : rows) {
     EXPECT_EQ(Outcome(field, received), expected) << field << " = " << ToText(received);
   }
-  EXPECT_EQ(ReadOk<AllKinds>(Edited(WriteOk(FilledAllKinds()), {{"maybe_opaque", Some(held)}}))
-                .maybe_opaque->GetValue(),
-            held);
   EXPECT_EQ(ReadOk<Color>(Str("BLUE")).GetEnumerator(), Color::BLUE);
   EXPECT_EQ(ReadOk<AllKinds>(Str("")).leaf, nullptr);
 }

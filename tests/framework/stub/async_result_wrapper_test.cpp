@@ -12,7 +12,6 @@ namespace Jorv::Stub {
 namespace {
 
 using Core::MethodResult;
-using Data::DataValuePtr;
 using namespace Testing;
 using Names = std::list<std::string>;
 using Wrapper = AsyncResultWrapper::ResultWrapper<Names, AsyncResult<Names>>;
@@ -21,7 +20,7 @@ constexpr Progress kCompletion{0, 1, 1};
 
 TEST(ResultWrapper, TurnsEachDeliveryIntoACompletionOfTheOwnedResult) {
   const auto error = Data::ErrorValue::GetInstance("com.zentak.jorv.std.errors.not_found");
-  const DataValuePtr names = List(1, {Str("a"), Str("b")});
+  const Data::DataValuePtr names = List(1, {Str("a"), Str("b")});
   Client<Names> client;
   const Wrapper first(client.LongResult());
   first(nullptr, {0, 0, 2}, nullptr);
