@@ -25,6 +25,7 @@ using namespace MessageIds;
 using C = CountersSvc::AsyncServiceStub;
 using Q = QueriesSvc::AsyncServiceStub;
 using S = StreamSvc::AsyncServiceStub;
+using Jorv::Testing::Summary;
 using Testing::Instance;
 using Testing::Instances;
 using Testing::Into;
@@ -67,7 +68,7 @@ class ServicesTest : public testing::TestWithParam<bool> {
 
   std::string CreateQuery(const std::shared_ptr<QueriesSvc::CreateSpec>& spec) {
     const auto created = Call(&Q::Create, spec);
-    EXPECT_EQ(Jorv::Testing::Summary(created.error), "none");
+    EXPECT_EQ(Summary(created.error), "none");
     return created.output ? (*created.output)->query : "";
   }
   std::string CreateQuery(const std::string& counter) {
@@ -77,7 +78,7 @@ class ServicesTest : public testing::TestWithParam<bool> {
   // Summary() of the error of a call.
   template <class Method, class... Args>
   std::string Fails(Method method, const Args&... args) {
-    return Jorv::Testing::Summary(Call(method, args...).error);
+    return Summary(Call(method, args...).error);
   }
 
   std::string CreateStream(const std::string& query, long long interval) {
@@ -86,12 +87,16 @@ class ServicesTest : public testing::TestWithParam<bool> {
     return Fails(&S::Create, query, spec);
   }
 
-  // Attaches to the stream of `query` with `reports` receiving, and returns once the provider
-  // took the call.
-  void Attach(const std::string& query, const std::shared_ptr<Reports>& reports) {
+  // Attaches to the stream of `query` with `spec` and returns, once the provider took the call,
+  // the reports the attachment receives.
+  std::shared_ptr<Reports> Attach(const std::string& query,
+                                  std::shared_ptr<const StreamSvc::AttachSpec> spec =
+                                      std::make_shared<StreamSvc::AttachSpec>()) {
+    auto reports = std::make_shared<Reports>();
     const std::size_t attached = spy_->attaches->Count();
-    S(api_).Attach(query, std::make_shared<StreamSvc::AttachSpec>(), nullptr, Into(reports));
+    S(api_).Attach(query, spec, nullptr, Into(reports));
     EXPECT_TRUE(spy_->attaches->Await(attached + 1)) << "the provider did not take the call";
+    return reports;
   }
 
   Testing::ProcFixture proc_;
@@ -113,14 +118,8 @@ TEST_P(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors)
   const std::string cpus = CreateQuery(
       Spec(60, {Instance("cpu.0.usage", 1, {{"cpu", "0"}}, kEdition), Instance("cpu.1.usage", 2)}));
   const std::string unknown = "q-404";
-  const auto firstReport = [this](const std::string& query, auto spec) {
-    auto reports = std::make_shared<Reports>();
-    S(api_).Attach(query, spec, nullptr, Into(reports));
-    return Jorv::Testing::Summary(reports->Await(1).error);
-  };
   auto fromStart = std::make_shared<StreamSvc::AttachSpec>();
   fromStart->from_timestamp = Jorv::DateTime::FromMillisSinceEpoch(0);
-  const auto attach = std::make_shared<StreamSvc::AttachSpec>();
   const auto update = [](long long timeToLive, Instances remove, Instances add) {
     auto spec = std::make_shared<QueriesSvc::UpdateSpec>();
     spec->time_to_live = timeToLive;
@@ -160,9 +159,9 @@ TEST_P(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors)
       {Fails(&S::Get, plain), noStream},
       {Fails(&S::Update, unknown, std::make_shared<StreamSvc::UpdateSpec>()), noQuery},
       {Fails(&S::Delete, plain), noStream},
-      {firstReport(plain, attach), noStream},
-      {firstReport(unknown, attach), noQuery},
-      {firstReport(streamed, fromStart),
+      {Summary(Attach(plain)->Await(1).error), noStream},
+      {Summary(Attach(unknown)->Await(1).error), noQuery},
+      {Summary(Attach(streamed, fromStart)->Await(1).error),
        Error("unsupported", kNoHistory, "1970-01-01T00:00:00.000Z")},
   };
   for (const auto& [error, expected] : cases) EXPECT_EQ(error, expected);
@@ -244,8 +243,7 @@ TEST_P(ServicesTest, ExecuteGroupsValuesByResourceWithRatesSinceThePreviousExecu
                 "cpu=total 1 - 25.000000", "interface=eth0 2 - 2000000.000000",
                 "interface=eth0 4 200000 200000.000000", "host 3 8000000 8000000.000000"}));
 
-  // No time passed since: no rates; then eth0 disappears. What is missing is explained.
-  Call(&Q::Execute, id);
+  // No time passed since: no rates; and eth0 disappeared. What is missing is explained.
   proc_.Write("net/dev", "h\nh\n  lo: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n");
   result = Call(&Q::Execute, id).output.value();
   EXPECT_EQ(rows(*result).at(1), "interface=eth0 2 - -");
@@ -334,16 +332,13 @@ TEST_P(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilTheClien
   EXPECT_TRUE(Call(&S::Update, query, slower).output);
   EXPECT_EQ(Call(&S::Get, query).output.value()->interval, kInterval);
 
-  auto reports = std::make_shared<Reports>();
   const auto start = std::chrono::steady_clock::now();
-  Attach(query, reports);
+  const auto reports = Attach(query);
   for (std::size_t i = 1; i <= 3; ++i) {
     const Testing::Report report = reports->Await(i);
-    ASSERT_TRUE(report.item);
-    EXPECT_EQ(report.error, nullptr);
+    ASSERT_TRUE(report.item && report.next && !report.error);
     EXPECT_EQ(report.item->query, query);
     EXPECT_EQ(report.item->snapshots.size(), 1u);
-    ASSERT_TRUE(report.next);
     EXPECT_EQ(reports->Count(), i) << "a result arrived before it was asked for";
     report.next(i < 3 ? Jorv::MakeOptionalPtr<Testing::StreamResult>(Into(reports))
                       : Jorv::OptionalPtr<Testing::StreamResult>());
@@ -358,16 +353,14 @@ TEST_P(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilTheClien
 TEST_P(ServicesTest, DeletingTheStreamOrTheProviderEndsAWaitingAttachment) {
   const std::string query = CreateQuery("mem.total");
   ASSERT_EQ(CreateStream(query, 600000), "none");
-  auto deletedStream = std::make_shared<Reports>();
-  Attach(query, deletedStream);
+  const auto deletedStream = Attach(query);
   EXPECT_TRUE(Call(&S::Delete, query).output);
   const Testing::Report end = deletedStream->Await(1);
   EXPECT_FALSE(end.item);
   EXPECT_EQ(end.error, nullptr);
 
   ASSERT_EQ(CreateStream(query, 600000), "none");
-  auto shutDown = std::make_shared<Reports>();
-  Attach(query, shutDown);
+  const auto shutDown = Attach(query);
   provider_.reset();
   EXPECT_FALSE(shutDown->Await(1).item);
   EXPECT_EQ(shutDown->Count(), 1u);
