@@ -289,10 +289,10 @@ std::vector<std::string> Expected(const Call& call, bool concurrent) {
     for (int i = 0; i < (stopped ? call.stopAfter + 1 : delivered); ++i)
       seen.push_back("item " + std::to_string(i));
     if (stopped && call.stopAfter < call.items) seen.push_back("stopped");
-    if (stopped) return seen;
-    seen.push_back(call.throwOnAttach ? failed("cannot attach")
-                   : call.ending == 1 ? notFound
-                                      : "end");
+    if (!stopped)
+      seen.push_back(call.throwOnAttach ? failed("cannot attach")
+                     : call.ending == 1 ? notFound
+                                        : "end");
     return seen;
   }
   for (int i = 0; call.what == What::kProgress && i < call.progressReports; ++i)
@@ -330,9 +330,8 @@ void RunRandomSchedule(int count, bool concurrent,
   };
   auto transport = std::make_shared<Jorv::Core::InProcessApiProvider>();
   auto streams = std::make_shared<Streams>(&world);
-  std::weak_ptr<Streams> streamsAlive = streams;
-  transport->Publish(StreamSvc::AsyncServiceBinder::BindImplementation(streams));
-  streams.reset();
+  const std::weak_ptr<Streams> streamsAlive = streams;
+  transport->Publish(StreamSvc::AsyncServiceBinder::BindImplementation(std::move(streams)));
   StreamSvc::AsyncServiceStub stub(std::make_shared<Jorv::Stub::AsyncApiStub>(client(transport)));
 
   for (int i = 0; i < count; ++i) {
@@ -389,9 +388,8 @@ void RunRandomSchedule(int count, bool concurrent,
   EXPECT_EQ(world.census.use_count(), 1);
   // The server lets go of a call's objects shortly after its last report.
   transport->Unpublish(StreamSvc::AsyncServiceInterface::kTypeName);
-  while (!streamsAlive.expired() && std::chrono::steady_clock::now() < patience) {
+  while (!streamsAlive.expired() && std::chrono::steady_clock::now() < patience)
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
   EXPECT_TRUE(streamsAlive.expired());
 }
 

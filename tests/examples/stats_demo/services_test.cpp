@@ -46,6 +46,16 @@ std::shared_ptr<CountersSvc::Filter> Filter(const std::string& prefix,
   return filter;
 }
 
+// A query update to `timeToLive` that removes and adds instances.
+std::shared_ptr<QueriesSvc::UpdateSpec> Update(long long timeToLive, Instances remove = {},
+                                               Instances add = {}) {
+  auto spec = std::make_shared<QueriesSvc::UpdateSpec>();
+  spec->time_to_live = timeToLive;
+  spec->instances_to_remove = std::move(remove);
+  spec->instances_to_add = std::move(add);
+  return spec;
+}
+
 // Every test runs over the in-process transport (false) and over the remote one (true), with
 // the provider behind a spy.
 class ServicesTest : public testing::TestWithParam<bool> {
@@ -70,9 +80,6 @@ class ServicesTest : public testing::TestWithParam<bool> {
     const auto created = Call(&Q::Create, spec);
     EXPECT_EQ(Summary(created.error), "none");
     return created.output ? (*created.output)->query : "";
-  }
-  std::string CreateQuery(const std::string& counter) {
-    return CreateQuery(Spec(60, {Instance(counter, 1)}));
   }
 
   // Summary() of the error of a call.
@@ -111,8 +118,9 @@ class ServicesTest : public testing::TestWithParam<bool> {
 };
 
 TEST_P(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors) {
-  const std::string plain = CreateQuery("mem.total");  // a query without a stream
-  const std::string streamed = CreateQuery("mem.total");
+  // A query without a stream, and one with a stream.
+  const std::string plain = CreateQuery(Spec(60, {Instance("mem.total", 1)}));
+  const std::string streamed = CreateQuery(Spec(60, {Instance("mem.total", 1)}));
   ASSERT_EQ(CreateStream(streamed, 100), "none");
   // The counter's own resource, its edition, or nothing at all are all fine.
   const std::string cpus = CreateQuery(
@@ -120,13 +128,6 @@ TEST_P(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors)
   const std::string unknown = "q-404";
   auto fromStart = std::make_shared<StreamSvc::AttachSpec>();
   fromStart->from_timestamp = Jorv::DateTime::FromMillisSinceEpoch(0);
-  const auto update = [](long long timeToLive, Instances remove, Instances add) {
-    auto spec = std::make_shared<QueriesSvc::UpdateSpec>();
-    spec->time_to_live = timeToLive;
-    spec->instances_to_remove = std::move(remove);
-    spec->instances_to_add = std::move(add);
-    return spec;
-  };
 
   // The calls are made in table order, as the table is built.
   const std::string invalid = "invalid_argument", notFound = "not_found";
@@ -144,13 +145,13 @@ TEST_P(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors)
       {Fails(&Q::Create, Spec(60, {Instance("mem.total", 7), Instance("load.1m", 7)})),
        Error(invalid, kDuplicateHandle, "7")},
       {Fails(&Q::Update, cpus,
-             update(5, {Instance("", 1), Instance("", 9)}, {Instance("load.5m", 3)})),
+             Update(5, {Instance("", 1), Instance("", 9)}, {Instance("load.5m", 3)})),
        Error(invalid, kHandleNotFound, "9")},
       // Handle 2 is still there.
-      {Fails(&Q::Update, cpus, update(5, {Instance("", 1)}, {Instance("load.5m", 2)})),
+      {Fails(&Q::Update, cpus, Update(5, {Instance("", 1)}, {Instance("load.5m", 2)})),
        Error(invalid, kDuplicateHandle, "2")},
       {Fails(&Q::Get, unknown), noQuery},
-      {Fails(&Q::Update, unknown, update(5, {}, {})), noQuery},
+      {Fails(&Q::Update, unknown, Update(5)), noQuery},
       {Fails(&Q::Delete, unknown), noQuery},
       {Fails(&Q::Execute, unknown), noQuery},
       {CreateStream(unknown, 100), noQuery},
@@ -168,30 +169,27 @@ TEST_P(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors)
 
   // Nothing failed changed anything; an update applies all its changes at once.
   EXPECT_EQ(Call(&Q::List).output.value(), (std::list<std::string>{plain, streamed, cpus}));
-  const auto info = Call(&Q::Get, cpus).output.value();
-  EXPECT_EQ(info->time_to_live, 60);
-  EXPECT_EQ(info->instances.size(), 2u);
+  const auto counters = [&] {  // "time to live: counter..." of the query cpus
+    const auto info = Call(&Q::Get, cpus).output.value();
+    std::string text = std::to_string(info->time_to_live) + ":";
+    for (const auto& instance : info->instances) text += " " + instance->counter;
+    return text;
+  };
+  EXPECT_EQ(counters(), "60: cpu.0.usage cpu.1.usage");
   EXPECT_TRUE(
-      Call(&Q::Update, cpus, update(5, {Instance("", 1)}, {Instance("load.5m", 1)})).output);
-  const auto updated = Call(&Q::Get, cpus).output.value();
-  EXPECT_EQ(updated->time_to_live, 5);
-  std::vector<std::string> counters;
-  for (const auto& instance : updated->instances) counters.push_back(instance->counter);
-  EXPECT_EQ(counters, (std::vector<std::string>{"cpu.1.usage", "load.5m"}));
+      Call(&Q::Update, cpus, Update(5, {Instance("", 1)}, {Instance("load.5m", 1)})).output);
+  EXPECT_EQ(counters(), "5: cpu.1.usage load.5m");
 }
 
 TEST_P(ServicesTest, QueriesLiveForTheirTimeToLiveCountedFromCreationOrLastUpdate) {
   const std::string first = CreateQuery(Spec(10, {Instance("mem.total", 1)}));
   const std::string second = CreateQuery(Spec(20, {Instance("mem.total", 1)}));
-  EXPECT_EQ(Call(&Q::List).output.value(), (std::list<std::string>{first, second}));
   const auto lives = [this](const std::string& query) { return !Call(&Q::Get, query).error; };
 
   *clock_ += 9999;  // the last millisecond of the first query's 10 s
   EXPECT_EQ(Call(&Q::Get, first).output.value()->time_to_live, 10);
   // Renewed just before it ends: it lives 30 s from now on.
-  auto renew = std::make_shared<QueriesSvc::UpdateSpec>();
-  renew->time_to_live = 30;
-  EXPECT_TRUE(Call(&Q::Update, first, renew).output);
+  EXPECT_TRUE(Call(&Q::Update, first, Update(30)).output);
   *clock_ += 1;
   EXPECT_TRUE(lives(first));
   *clock_ += 10000;  // second reached its 20 s
@@ -212,9 +210,9 @@ TEST_P(ServicesTest, QueriesLiveForTheirTimeToLiveCountedFromCreationOrLastUpdat
 }
 
 TEST_P(ServicesTest, ExecuteGroupsValuesByResourceWithRatesSinceThePreviousExecution) {
-  const std::string id =
-      CreateQuery(Spec(60, {Instance("cpu.total.usage", 1), Instance("net.eth0.receive.rate", 2),
-                            Instance("mem.available", 3), Instance("net.eth0.sent", 4)}));
+  const std::string id = CreateQuery(Spec(
+      60, {Instance("cpu.total.usage", 1), Instance("net.eth0.receive.rate", 2),
+           Instance("mem.available", 3), Instance("net.eth0.sent", 4), Instance("load.1m", 5)}));
   // Two seconds later: 100 of 400 new ticks busy, 4 MB more received.
   *clock_ += 2000;
   proc_.Write("stat", "cpu 150 0 150 900 200 0 0 0 0 0\n");
@@ -238,10 +236,10 @@ TEST_P(ServicesTest, ExecuteGroupsValuesByResourceWithRatesSinceThePreviousExecu
     }
     return all;
   };
-  EXPECT_EQ(rows(*result),
-            (std::vector<std::string>{
-                "cpu=total 1 - 25.000000", "interface=eth0 2 - 2000000.000000",
-                "interface=eth0 4 200000 200000.000000", "host 3 8000000 8000000.000000"}));
+  EXPECT_EQ(rows(*result), (std::vector<std::string>{
+                               "cpu=total 1 - 25.000000", "interface=eth0 2 - 2000000.000000",
+                               "interface=eth0 4 200000 200000.000000",
+                               "host 3 8000000 8000000.000000", "host 5 - 0.520000"}));
 
   // No time passed since: no rates; and eth0 disappeared. What is missing is explained.
   proc_.Write("net/dev", "h\nh\n  lo: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n");
@@ -324,7 +322,7 @@ TEST_P(ServicesTest, CountersListTakesAnyOfItsFiltersAndListsChangesSince) {
 }
 
 TEST_P(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilTheClientStops) {
-  const std::string query = CreateQuery("cpu.total.usage");
+  const std::string query = CreateQuery(Spec(60, {Instance("cpu.total.usage", 1)}));
   constexpr long long kInterval = 20;
   ASSERT_EQ(CreateStream(query, 5), "none");
   auto slower = std::make_shared<StreamSvc::UpdateSpec>();
@@ -351,7 +349,7 @@ TEST_P(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilTheClien
 }
 
 TEST_P(ServicesTest, DeletingTheStreamOrTheProviderEndsAWaitingAttachment) {
-  const std::string query = CreateQuery("mem.total");
+  const std::string query = CreateQuery(Spec(60, {Instance("mem.total", 1)}));
   ASSERT_EQ(CreateStream(query, 600000), "none");
   const auto deletedStream = Attach(query);
   EXPECT_TRUE(Call(&S::Delete, query).output);

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -259,28 +260,22 @@ TEST_F(RemoteTransport, OnlyClientsWithTheRightTokenThatTrustTheServerAndThatItT
   trusted.tlsCertFile = File("client.pem");
   trusted.tlsKeyFile = File("client.key");
   trusted.tokenFile = File("right-token", "s3cret");
-  Remote::ClientOptions wrongToken = trusted;
+  Remote::ClientOptions wrongToken = trusted, noToken = trusted, wrongCa = trusted,
+                        noCertificate = trusted;
   wrongToken.tokenFile = File("wrong-token", "s3cre");
-  Remote::ClientOptions noToken = trusted;
   noToken.tokenFile = "";
-  Remote::ClientOptions wrongCa = trusted;
   wrongCa.tlsCaFile = File("other-ca.pem");
-  Remote::ClientOptions noCertificate = trusted;
   noCertificate.tlsCertFile = noCertificate.tlsKeyFile = "";
-  const struct {
-    const char* name;
-    Remote::ClientOptions options;
-    const char* status;
-  } refused[] = {
+  const std::tuple<const char*, Remote::ClientOptions, const char*> refused[] = {
       {"wrong token", wrongToken, "UNAUTHENTICATED"},
       {"no token", noToken, "UNAUTHENTICATED"},
       {"server certificate from another authority", wrongCa, "UNAVAILABLE"},
       {"no client certificate", noCertificate, "UNAVAILABLE"},
       {"no TLS", Remote::ClientOptions(), "UNAVAILABLE"},
   };
-  for (const auto& test : refused) {
-    SCOPED_TRACE(test.name);
-    ExpectFailure(*Call(Connect(test.options), "stream"), server_->Address(), test.status);
+  for (const auto& [name, options, status] : refused) {
+    SCOPED_TRACE(name);
+    ExpectFailure(*Call(Connect(options), "stream"), server_->Address(), status);
   }
   EXPECT_EQ(calls_.load(), 0);
   EXPECT_TRUE(Call(Connect(trusted), "stream")->Await(1).result->output);
