@@ -27,6 +27,7 @@
 #include "framework/core/standard_names.h"
 #include "framework/text/message_catalog.h"
 #include "stats/provider/stats_provider.h"
+#include "support/service_client.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ using Jorv::OptionalPtr;
 using Jorv::Progress;
 using Jorv::Core::AsyncActivation;
 using Jorv::Data::ErrorValue;
+using Jorv::Testing::Summary;
 using StreamResult = StreamSvc::AttachMethod::StreamResultCbType;
 
 constexpr char kNotFound[] = "com.zentak.jorv.std.errors.not_found";
@@ -75,7 +77,7 @@ struct Call {
   std::vector<bool> asksLater;
 
   std::mutex mutex;
-  // "progress N/M", "output", "item N", "end", "error NAME ID ARGS...", and "stopped" when the
+  // "progress N/M", "output", "item N", "end", an error's Summary(), and "stopped" when the
   // provider learns that the client stopped the stream.
   std::vector<std::string> seen;
 
@@ -84,16 +86,6 @@ struct Call {
     seen.push_back(std::move(report));
   }
 };
-
-// How the client saw an error: its name, and the identifier and arguments of each message.
-std::string Describe(const ErrorValue& error) {
-  std::string text = "error " + error.GetName();
-  for (const BaseMessage& message : error.GetMessages()) {
-    text += " " + message.GetId();
-    for (const std::string& arg : message.GetArgs()) text += " " + arg;
-  }
-  return text;
-}
 
 // Everything one run shares: the plans, the schedule, and what must not outlive the run.
 class World {
@@ -172,9 +164,8 @@ void Answer(World& world, Call& call, const ResultObject& result, Output output)
   auto held = std::make_shared<ResultObject>(result);
   world.Watch(held);
   auto complete = [&call, held, output] {
-    for (int i = 0; i < (call.what == What::kProgress ? call.progressReports : 0); ++i) {
+    for (int i = 0; i < (call.what == What::kProgress ? call.progressReports : 0); ++i)
       held->ReportProgress(Progress{0, i, call.progressReports});
-    }
     if (call.what == What::kDeclaredError) {
       held->error(NotFound(call.id));
     } else {
@@ -198,9 +189,7 @@ class Streams : public StreamSvc::AsyncServiceInterface {
   explicit Streams(World* world) : world_(*world) {}
   void Create(const std::string&, const std::shared_ptr<const StreamSvc::CreateSpec>&,
               const std::shared_ptr<AsyncActivation>&,
-              const StreamSvc::CreateMethod::ResultCbType&) override {
-    ADD_FAILURE() << "unexpected create";
-  }
+              const StreamSvc::CreateMethod::ResultCbType&) override {}
   void Get(const std::string&, const std::shared_ptr<AsyncActivation>& activation,
            const StreamSvc::GetMethod::ResultCbType& result) override {
     Call& call = world_.CallOf(activation);
@@ -210,9 +199,7 @@ class Streams : public StreamSvc::AsyncServiceInterface {
   }
   void Update(const std::string&, const std::shared_ptr<const StreamSvc::UpdateSpec>&,
               const std::shared_ptr<AsyncActivation>&,
-              const StreamSvc::UpdateMethod::ResultCbType&) override {
-    ADD_FAILURE() << "unexpected update";
-  }
+              const StreamSvc::UpdateMethod::ResultCbType&) override {}
   void Delete(const std::string&, const std::shared_ptr<AsyncActivation>& activation,
               const StreamSvc::DeleteMethod::ResultCbType& result) override {
     Answer(world_, world_.CallOf(activation), result, Jorv::Void());
@@ -263,7 +250,7 @@ Jorv::AsyncResult<T> Recorder(World& world, Call& call, Check check) {
           if (call.clientThrowsOnProgress) throw std::runtime_error("client gave up");
           return;
         }
-        call.See(error ? Describe(*error) : check(output) ? "output" : "wrong output");
+        call.See(error ? Summary(error) : check(output) ? "output" : "wrong output");
       });
 }
 
@@ -274,7 +261,7 @@ StreamResult StreamReceiver(World& world, Call& call) {
                           const boost::optional<std::shared_ptr<const Result>>& item,
                           const std::shared_ptr<const ErrorValue>& error, const Progress&,
                           StreamResult::Continuation&& next) {
-    if (!item) return call.See(error ? Describe(*error) : "end");
+    if (!item) return call.See(error ? Summary(error) : "end");
     const long long index = (*item)->timestamp.MillisSinceEpoch();
     call.See("item " + std::to_string(index));
     const bool stop = call.stopAfter == index;
@@ -288,30 +275,28 @@ StreamResult StreamReceiver(World& world, Call& call) {
 // What the client of `call` should see when `concurrent` providers race the test.
 std::vector<std::string> Expected(const Call& call, bool concurrent) {
   const std::string notFound =
-      "error " + std::string(kNotFound) + " stats.query.unknown " + std::to_string(call.id);
+      std::string(kNotFound) + " stats.query.unknown(" + std::to_string(call.id) + ")";
   const char* methods[] = {"get", "delete", "attach"};
   const auto failed = [&](const char* what) {
-    return "error " + std::string(Jorv::Std::kInternalServerError) + " " +
-           Jorv::MessageIds::kMethodFailed + " " + StreamSvc::AsyncServiceInterface::kTypeName +
-           "/" + methods[call.method] + " " + what;
+    return std::string(Jorv::Std::kInternalServerError) + " " + Jorv::MessageIds::kMethodFailed +
+           "(" + StreamSvc::AsyncServiceInterface::kTypeName + "/" + methods[call.method] + ", " +
+           what + ")";
   };
   std::vector<std::string> seen;
   if (call.method == Call::kAttach) {
     const int delivered = call.throwOnAttach ? 0 : call.items + (call.ending == 2 ? 1 : 0);
     const bool stopped = call.stopAfter >= 0 && call.stopAfter < delivered;
-    for (int i = 0; i < (stopped ? call.stopAfter + 1 : delivered); ++i) {
+    for (int i = 0; i < (stopped ? call.stopAfter + 1 : delivered); ++i)
       seen.push_back("item " + std::to_string(i));
-    }
     if (stopped && call.stopAfter < call.items) seen.push_back("stopped");
-    if (stopped) return seen;
-    seen.push_back(call.throwOnAttach ? failed("cannot attach")
-                   : call.ending == 1 ? notFound
-                                      : "end");
+    if (!stopped)
+      seen.push_back(call.throwOnAttach ? failed("cannot attach")
+                     : call.ending == 1 ? notFound
+                                        : "end");
     return seen;
   }
-  for (int i = 0; call.what == What::kProgress && i < call.progressReports; ++i) {
+  for (int i = 0; call.what == What::kProgress && i < call.progressReports; ++i)
     seen.push_back("progress " + std::to_string(i) + "/" + std::to_string(call.progressReports));
-  }
   // At once a hand-off's output comes before the throw, later it comes after; on a thread
   // whichever comes first wins, and so it does later when the provider runs on the transport's
   // threads while the test runs held-back work.
@@ -345,9 +330,8 @@ void RunRandomSchedule(int count, bool concurrent,
   };
   auto transport = std::make_shared<Jorv::Core::InProcessApiProvider>();
   auto streams = std::make_shared<Streams>(&world);
-  std::weak_ptr<Streams> streamsAlive = streams;
-  transport->Publish(StreamSvc::AsyncServiceBinder::BindImplementation(streams));
-  streams.reset();
+  const std::weak_ptr<Streams> streamsAlive = streams;
+  transport->Publish(StreamSvc::AsyncServiceBinder::BindImplementation(std::move(streams)));
   StreamSvc::AsyncServiceStub stub(std::make_shared<Jorv::Stub::AsyncApiStub>(client(transport)));
 
   for (int i = 0; i < count; ++i) {
@@ -404,9 +388,8 @@ void RunRandomSchedule(int count, bool concurrent,
   EXPECT_EQ(world.census.use_count(), 1);
   // The server lets go of a call's objects shortly after its last report.
   transport->Unpublish(StreamSvc::AsyncServiceInterface::kTypeName);
-  while (!streamsAlive.expired() && std::chrono::steady_clock::now() < patience) {
+  while (!streamsAlive.expired() && std::chrono::steady_clock::now() < patience)
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
   EXPECT_TRUE(streamsAlive.expired());
 }
 

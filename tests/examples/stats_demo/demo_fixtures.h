@@ -88,12 +88,9 @@ inline std::shared_ptr<Api::QueriesSvc::CreateSpec> Spec(long long timeToLive,
   return spec;
 }
 
-template <class Result>
-struct OutputOf;
+// The output type of a result object type, in unevaluated contexts.
 template <class T, class Policy>
-struct OutputOf<::Jorv::AsyncResult<T, Policy>> {
-  using type = T;
-};
+T OutputOf(const ::Jorv::AsyncResult<T, Policy>*);
 
 // What the one completion of `method` of a stub of `api`, called with `args`, received; waits
 // for it at most 10 s.
@@ -101,7 +98,7 @@ template <class Stub, class... Params, class... Args>
 auto Call(const std::shared_ptr<::Jorv::Stub::AsyncApiStub>& api, void (Stub::*method)(Params...),
           const Args&... args) {
   using Result = std::decay_t<std::tuple_element_t<sizeof...(Params) - 1, std::tuple<Params...>>>;
-  using T = typename OutputOf<Result>::type;
+  using T = decltype(OutputOf(static_cast<const Result*>(nullptr)));
   auto reports = std::make_shared<::Jorv::Testing::AwaitedReports<::Jorv::Testing::Received<T>>>();
   Stub stub(api);
   (stub.*method)(args..., nullptr,
@@ -151,14 +148,13 @@ class Spy : public ::Jorv::Core::ApiProvider {
     if (method->GetName() == "attach") attaches->Add(true);
   }
 
-  const std::shared_ptr<::Jorv::Testing::AwaitedReports<bool>> attaches =
-      std::make_shared<::Jorv::Testing::AwaitedReports<bool>>();
-  const std::shared_ptr<::Jorv::Testing::AwaitedReports<bool>> stops =
-      std::make_shared<::Jorv::Testing::AwaitedReports<bool>>();
+  using Events = ::Jorv::Testing::AwaitedReports<bool>;
+  const std::shared_ptr<Events> attaches = std::make_shared<Events>();
+  const std::shared_ptr<Events> stops = std::make_shared<Events>();
 
  private:
   // `callback`, with every continuation it is handed recording the stops made through it.
-  static Callback Counting(Callback callback, std::shared_ptr<decltype(stops)::element_type> to) {
+  static Callback Counting(Callback callback, std::shared_ptr<Events> to) {
     return Callback([callback, to](const std::shared_ptr<const ::Jorv::Core::MethodResult>& result,
                                    const ::Jorv::Progress& progress,
                                    Callback::Continuation&& next) {

@@ -25,6 +25,7 @@ using namespace MessageIds;
 using C = CountersSvc::AsyncServiceStub;
 using Q = QueriesSvc::AsyncServiceStub;
 using S = StreamSvc::AsyncServiceStub;
+using Jorv::Testing::Summary;
 using Testing::Instance;
 using Testing::Instances;
 using Testing::Into;
@@ -43,6 +44,16 @@ std::shared_ptr<CountersSvc::Filter> Filter(const std::string& prefix,
   if (!prefix.empty()) filter->prefix = prefix;
   if (!metric.empty()) filter->metric = metric;
   return filter;
+}
+
+// A query update to `timeToLive` that removes and adds instances.
+std::shared_ptr<QueriesSvc::UpdateSpec> Update(long long timeToLive, Instances remove = {},
+                                               Instances add = {}) {
+  auto spec = std::make_shared<QueriesSvc::UpdateSpec>();
+  spec->time_to_live = timeToLive;
+  spec->instances_to_remove = std::move(remove);
+  spec->instances_to_add = std::move(add);
+  return spec;
 }
 
 // Every test runs over the in-process transport (false) and over the remote one (true), with
@@ -67,17 +78,14 @@ class ServicesTest : public testing::TestWithParam<bool> {
 
   std::string CreateQuery(const std::shared_ptr<QueriesSvc::CreateSpec>& spec) {
     const auto created = Call(&Q::Create, spec);
-    EXPECT_EQ(Jorv::Testing::Summary(created.error), "none");
+    EXPECT_EQ(Summary(created.error), "none");
     return created.output ? (*created.output)->query : "";
-  }
-  std::string CreateQuery(const std::string& counter) {
-    return CreateQuery(Spec(60, {Instance(counter, 1)}));
   }
 
   // Summary() of the error of a call.
   template <class Method, class... Args>
   std::string Fails(Method method, const Args&... args) {
-    return Jorv::Testing::Summary(Call(method, args...).error);
+    return Summary(Call(method, args...).error);
   }
 
   std::string CreateStream(const std::string& query, long long interval) {
@@ -86,12 +94,16 @@ class ServicesTest : public testing::TestWithParam<bool> {
     return Fails(&S::Create, query, spec);
   }
 
-  // Attaches to the stream of `query` with `reports` receiving, and returns once the provider
-  // took the call.
-  void Attach(const std::string& query, const std::shared_ptr<Reports>& reports) {
+  // Attaches to the stream of `query` with `spec` and returns, once the provider took the call,
+  // the reports the attachment receives.
+  std::shared_ptr<Reports> Attach(const std::string& query,
+                                  std::shared_ptr<const StreamSvc::AttachSpec> spec =
+                                      std::make_shared<StreamSvc::AttachSpec>()) {
+    auto reports = std::make_shared<Reports>();
     const std::size_t attached = spy_->attaches->Count();
-    S(api_).Attach(query, std::make_shared<StreamSvc::AttachSpec>(), nullptr, Into(reports));
+    S(api_).Attach(query, spec, nullptr, Into(reports));
     EXPECT_TRUE(spy_->attaches->Await(attached + 1)) << "the provider did not take the call";
+    return reports;
   }
 
   Testing::ProcFixture proc_;
@@ -106,28 +118,16 @@ class ServicesTest : public testing::TestWithParam<bool> {
 };
 
 TEST_P(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors) {
-  const std::string plain = CreateQuery("mem.total");  // a query without a stream
-  const std::string streamed = CreateQuery("mem.total");
+  // A query without a stream, and one with a stream.
+  const std::string plain = CreateQuery(Spec(60, {Instance("mem.total", 1)}));
+  const std::string streamed = CreateQuery(Spec(60, {Instance("mem.total", 1)}));
   ASSERT_EQ(CreateStream(streamed, 100), "none");
   // The counter's own resource, its edition, or nothing at all are all fine.
   const std::string cpus = CreateQuery(
       Spec(60, {Instance("cpu.0.usage", 1, {{"cpu", "0"}}, kEdition), Instance("cpu.1.usage", 2)}));
   const std::string unknown = "q-404";
-  const auto firstReport = [this](const std::string& query, auto spec) {
-    auto reports = std::make_shared<Reports>();
-    S(api_).Attach(query, spec, nullptr, Into(reports));
-    return Jorv::Testing::Summary(reports->Await(1).error);
-  };
   auto fromStart = std::make_shared<StreamSvc::AttachSpec>();
   fromStart->from_timestamp = Jorv::DateTime::FromMillisSinceEpoch(0);
-  const auto attach = std::make_shared<StreamSvc::AttachSpec>();
-  const auto update = [](long long timeToLive, Instances remove, Instances add) {
-    auto spec = std::make_shared<QueriesSvc::UpdateSpec>();
-    spec->time_to_live = timeToLive;
-    spec->instances_to_remove = std::move(remove);
-    spec->instances_to_add = std::move(add);
-    return spec;
-  };
 
   // The calls are made in table order, as the table is built.
   const std::string invalid = "invalid_argument", notFound = "not_found";
@@ -145,13 +145,13 @@ TEST_P(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors)
       {Fails(&Q::Create, Spec(60, {Instance("mem.total", 7), Instance("load.1m", 7)})),
        Error(invalid, kDuplicateHandle, "7")},
       {Fails(&Q::Update, cpus,
-             update(5, {Instance("", 1), Instance("", 9)}, {Instance("load.5m", 3)})),
+             Update(5, {Instance("", 1), Instance("", 9)}, {Instance("load.5m", 3)})),
        Error(invalid, kHandleNotFound, "9")},
       // Handle 2 is still there.
-      {Fails(&Q::Update, cpus, update(5, {Instance("", 1)}, {Instance("load.5m", 2)})),
+      {Fails(&Q::Update, cpus, Update(5, {Instance("", 1)}, {Instance("load.5m", 2)})),
        Error(invalid, kDuplicateHandle, "2")},
       {Fails(&Q::Get, unknown), noQuery},
-      {Fails(&Q::Update, unknown, update(5, {}, {})), noQuery},
+      {Fails(&Q::Update, unknown, Update(5)), noQuery},
       {Fails(&Q::Delete, unknown), noQuery},
       {Fails(&Q::Execute, unknown), noQuery},
       {CreateStream(unknown, 100), noQuery},
@@ -160,39 +160,36 @@ TEST_P(ServicesTest, UnknownQueriesAndStreamsAndBadSpecsAnswerTheDeclaredErrors)
       {Fails(&S::Get, plain), noStream},
       {Fails(&S::Update, unknown, std::make_shared<StreamSvc::UpdateSpec>()), noQuery},
       {Fails(&S::Delete, plain), noStream},
-      {firstReport(plain, attach), noStream},
-      {firstReport(unknown, attach), noQuery},
-      {firstReport(streamed, fromStart),
+      {Summary(Attach(plain)->Await(1).error), noStream},
+      {Summary(Attach(unknown)->Await(1).error), noQuery},
+      {Summary(Attach(streamed, fromStart)->Await(1).error),
        Error("unsupported", kNoHistory, "1970-01-01T00:00:00.000Z")},
   };
   for (const auto& [error, expected] : cases) EXPECT_EQ(error, expected);
 
   // Nothing failed changed anything; an update applies all its changes at once.
   EXPECT_EQ(Call(&Q::List).output.value(), (std::list<std::string>{plain, streamed, cpus}));
-  const auto info = Call(&Q::Get, cpus).output.value();
-  EXPECT_EQ(info->time_to_live, 60);
-  EXPECT_EQ(info->instances.size(), 2u);
+  const auto counters = [&] {  // "time to live: counter..." of the query cpus
+    const auto info = Call(&Q::Get, cpus).output.value();
+    std::string text = std::to_string(info->time_to_live) + ":";
+    for (const auto& instance : info->instances) text += " " + instance->counter;
+    return text;
+  };
+  EXPECT_EQ(counters(), "60: cpu.0.usage cpu.1.usage");
   EXPECT_TRUE(
-      Call(&Q::Update, cpus, update(5, {Instance("", 1)}, {Instance("load.5m", 1)})).output);
-  const auto updated = Call(&Q::Get, cpus).output.value();
-  EXPECT_EQ(updated->time_to_live, 5);
-  std::vector<std::string> counters;
-  for (const auto& instance : updated->instances) counters.push_back(instance->counter);
-  EXPECT_EQ(counters, (std::vector<std::string>{"cpu.1.usage", "load.5m"}));
+      Call(&Q::Update, cpus, Update(5, {Instance("", 1)}, {Instance("load.5m", 1)})).output);
+  EXPECT_EQ(counters(), "5: cpu.1.usage load.5m");
 }
 
 TEST_P(ServicesTest, QueriesLiveForTheirTimeToLiveCountedFromCreationOrLastUpdate) {
   const std::string first = CreateQuery(Spec(10, {Instance("mem.total", 1)}));
   const std::string second = CreateQuery(Spec(20, {Instance("mem.total", 1)}));
-  EXPECT_EQ(Call(&Q::List).output.value(), (std::list<std::string>{first, second}));
   const auto lives = [this](const std::string& query) { return !Call(&Q::Get, query).error; };
 
   *clock_ += 9999;  // the last millisecond of the first query's 10 s
   EXPECT_EQ(Call(&Q::Get, first).output.value()->time_to_live, 10);
   // Renewed just before it ends: it lives 30 s from now on.
-  auto renew = std::make_shared<QueriesSvc::UpdateSpec>();
-  renew->time_to_live = 30;
-  EXPECT_TRUE(Call(&Q::Update, first, renew).output);
+  EXPECT_TRUE(Call(&Q::Update, first, Update(30)).output);
   *clock_ += 1;
   EXPECT_TRUE(lives(first));
   *clock_ += 10000;  // second reached its 20 s
@@ -213,9 +210,9 @@ TEST_P(ServicesTest, QueriesLiveForTheirTimeToLiveCountedFromCreationOrLastUpdat
 }
 
 TEST_P(ServicesTest, ExecuteGroupsValuesByResourceWithRatesSinceThePreviousExecution) {
-  const std::string id =
-      CreateQuery(Spec(60, {Instance("cpu.total.usage", 1), Instance("net.eth0.receive.rate", 2),
-                            Instance("mem.available", 3), Instance("net.eth0.sent", 4)}));
+  const std::string id = CreateQuery(Spec(
+      60, {Instance("cpu.total.usage", 1), Instance("net.eth0.receive.rate", 2),
+           Instance("mem.available", 3), Instance("net.eth0.sent", 4), Instance("load.1m", 5)}));
   // Two seconds later: 100 of 400 new ticks busy, 4 MB more received.
   *clock_ += 2000;
   proc_.Write("stat", "cpu 150 0 150 900 200 0 0 0 0 0\n");
@@ -239,13 +236,12 @@ TEST_P(ServicesTest, ExecuteGroupsValuesByResourceWithRatesSinceThePreviousExecu
     }
     return all;
   };
-  EXPECT_EQ(rows(*result),
-            (std::vector<std::string>{
-                "cpu=total 1 - 25.000000", "interface=eth0 2 - 2000000.000000",
-                "interface=eth0 4 200000 200000.000000", "host 3 8000000 8000000.000000"}));
+  EXPECT_EQ(rows(*result), (std::vector<std::string>{
+                               "cpu=total 1 - 25.000000", "interface=eth0 2 - 2000000.000000",
+                               "interface=eth0 4 200000 200000.000000",
+                               "host 3 8000000 8000000.000000", "host 5 - 0.520000"}));
 
-  // No time passed since: no rates; then eth0 disappears. What is missing is explained.
-  Call(&Q::Execute, id);
+  // No time passed since: no rates; and eth0 disappeared. What is missing is explained.
   proc_.Write("net/dev", "h\nh\n  lo: 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0\n");
   result = Call(&Q::Execute, id).output.value();
   EXPECT_EQ(rows(*result).at(1), "interface=eth0 2 - -");
@@ -326,7 +322,7 @@ TEST_P(ServicesTest, CountersListTakesAnyOfItsFiltersAndListsChangesSince) {
 }
 
 TEST_P(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilTheClientStops) {
-  const std::string query = CreateQuery("cpu.total.usage");
+  const std::string query = CreateQuery(Spec(60, {Instance("cpu.total.usage", 1)}));
   constexpr long long kInterval = 20;
   ASSERT_EQ(CreateStream(query, 5), "none");
   auto slower = std::make_shared<StreamSvc::UpdateSpec>();
@@ -334,16 +330,13 @@ TEST_P(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilTheClien
   EXPECT_TRUE(Call(&S::Update, query, slower).output);
   EXPECT_EQ(Call(&S::Get, query).output.value()->interval, kInterval);
 
-  auto reports = std::make_shared<Reports>();
   const auto start = std::chrono::steady_clock::now();
-  Attach(query, reports);
+  const auto reports = Attach(query);
   for (std::size_t i = 1; i <= 3; ++i) {
     const Testing::Report report = reports->Await(i);
-    ASSERT_TRUE(report.item);
-    EXPECT_EQ(report.error, nullptr);
+    ASSERT_TRUE(report.item && report.next && !report.error);
     EXPECT_EQ(report.item->query, query);
     EXPECT_EQ(report.item->snapshots.size(), 1u);
-    ASSERT_TRUE(report.next);
     EXPECT_EQ(reports->Count(), i) << "a result arrived before it was asked for";
     report.next(i < 3 ? Jorv::MakeOptionalPtr<Testing::StreamResult>(Into(reports))
                       : Jorv::OptionalPtr<Testing::StreamResult>());
@@ -356,18 +349,16 @@ TEST_P(ServicesTest, AttachDeliversOneResultPerRequestAtTheIntervalUntilTheClien
 }
 
 TEST_P(ServicesTest, DeletingTheStreamOrTheProviderEndsAWaitingAttachment) {
-  const std::string query = CreateQuery("mem.total");
+  const std::string query = CreateQuery(Spec(60, {Instance("mem.total", 1)}));
   ASSERT_EQ(CreateStream(query, 600000), "none");
-  auto deletedStream = std::make_shared<Reports>();
-  Attach(query, deletedStream);
+  const auto deletedStream = Attach(query);
   EXPECT_TRUE(Call(&S::Delete, query).output);
   const Testing::Report end = deletedStream->Await(1);
   EXPECT_FALSE(end.item);
   EXPECT_EQ(end.error, nullptr);
 
   ASSERT_EQ(CreateStream(query, 600000), "none");
-  auto shutDown = std::make_shared<Reports>();
-  Attach(query, shutDown);
+  const auto shutDown = Attach(query);
   provider_.reset();
   EXPECT_FALSE(shutDown->Await(1).item);
   EXPECT_EQ(shutDown->Count(), 1u);

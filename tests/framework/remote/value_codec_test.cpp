@@ -43,6 +43,9 @@ void ExpectRefused(const std::string& bytes, const char* id, std::list<std::stri
 TEST(ValueCodec, EveryKindRoundTripsExactlyAndMalformedFramesAreRefusedWithAMessage) {
   using namespace MessageIds;
   const std::string list = EncodeValue(List(1, {Int(1), Int(2)}));
+  const std::string truncated = list.substr(0, list.size() - 1);
+  const std::string longVarint = "\x01\x02"s + std::string(10, '\xff') + "\x01";
+  const std::string hugeListKind = "\x01\x08\xff\xff\xff\xff\x1f\x00"s;
   std::string unordered = EncodeValue(Struct("s", {{"a", Int(1)}, {"b", Int(2)}}));
   unordered[unordered.find('b')] = 'a';
   auto withNullSlots = Data::StructValue::GetDynamicInstance("dyn");
@@ -82,25 +85,13 @@ TEST(ValueCodec, EveryKindRoundTripsExactlyAndMalformedFramesAreRefusedWithAMess
       {"empty", nullptr, "", kValueTruncated, {"0"}},
       {"unknown format", nullptr, "\x02\x01", kValueFormat, {"2"}},
       {"unknown kind", nullptr, "\x01\x0c"s, kValueKind, {"12", "1"}},
-      {"truncated list",
-       nullptr,
-       list.substr(0, list.size() - 1),
-       kValueTruncated,
-       {std::to_string(list.size() - 1)}},
+      {"truncated list", nullptr, truncated, kValueTruncated, {std::to_string(truncated.size())}},
       {"count beyond the frame", nullptr, "\x01\x08\x02\xff\x01"s, kValueCount, {"255", "3"}},
       {"string beyond the frame", nullptr, "\x01\x05\x09"s + "abc", kValueTruncated, {"6"}},
-      {"varint too long",
-       nullptr,
-       "\x01\x02"s + std::string(10, '\xff') + "\x01",
-       kValueMalformed,
-       {"varint", "2"}},
+      {"varint too long", nullptr, longVarint, kValueMalformed, {"varint", "2"}},
       {"boolean 2", nullptr, "\x01\x04\x02"s, kValueMalformed, {"boolean", "2"}},
       {"optional flag 7", nullptr, "\x01\x0a\x07"s, kValueMalformed, {"optional flag", "2"}},
-      {"list kind out of range",
-       nullptr,
-       "\x01\x08\xff\xff\xff\xff\x1f\x00"s,
-       kValueMalformed,
-       {"list kind", "2"}},
+      {"list kind out of range", nullptr, hugeListKind, kValueMalformed, {"list kind", "2"}},
       {"repeated field", nullptr, unordered, kValueFieldOrder, {"a", "9"}},
       {"trailing bytes", nullptr, EncodeValue(Int(1)) + "xy", kValueTrailing, {"2"}},
   };

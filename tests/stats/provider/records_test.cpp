@@ -171,8 +171,8 @@ TEST(Records, EnumerationsListTheirLiteralsInEnumeratorOrder) {
 
 // Default-initialises a T in storage filled with a nonzero pattern, so that an integer member
 // without an initialiser shows the pattern, and expects each of `members` to read 0.
-template <class T, class... Members>
-void ExpectZeroIntegers(Members... members) {
+template <class T, class... Integers>
+void ExpectZeroIntegers(Integers T::*... members) {
   SCOPED_TRACE(Jorv::Data::TypeInfo<T>::name());
   alignas(T) unsigned char storage[sizeof(T)];
   volatile unsigned char* bytes = storage;
@@ -185,18 +185,17 @@ void ExpectZeroIntegers(Members... members) {
 }
 
 TEST(Records, DefaultConstructedIntegersAreZero) {
-  ExpectZeroIntegers<P::Value>(&P::Value::chandle);
-  ExpectZeroIntegers<P::CounterInstance>(&P::CounterInstance::chandle);
-  ExpectZeroIntegers<C::Metadata>(&C::Metadata::id);
-  ExpectZeroIntegers<C::ListResult>(&C::ListResult::last_updated);
-  ExpectZeroIntegers<Q::CreateSpec>(&Q::CreateSpec::time_to_live);
-  ExpectZeroIntegers<Q::Info>(&Q::Info::time_to_live);
-  ExpectZeroIntegers<S::CreateSpec>(&S::CreateSpec::interval);
-  ExpectZeroIntegers<S::Info>(&S::Info::interval, &S::Info::timeout, &S::Info::buffer);
-  ExpectZeroIntegers<V::TraceLog>(&V::TraceLog::timestamp);
-  ExpectZeroIntegers<V::TraceSpan>(&V::TraceSpan::trace_id, &V::TraceSpan::span_id,
-                                   &V::TraceSpan::parent_span_id, &V::TraceSpan::start_time,
-                                   &V::TraceSpan::duration);
+  ExpectZeroIntegers(&P::Value::chandle);
+  ExpectZeroIntegers(&P::CounterInstance::chandle);
+  ExpectZeroIntegers(&C::Metadata::id);
+  ExpectZeroIntegers(&C::ListResult::last_updated);
+  ExpectZeroIntegers(&Q::CreateSpec::time_to_live);
+  ExpectZeroIntegers(&Q::Info::time_to_live);
+  ExpectZeroIntegers(&S::CreateSpec::interval);
+  ExpectZeroIntegers(&S::Info::interval, &S::Info::timeout, &S::Info::buffer);
+  ExpectZeroIntegers(&V::TraceLog::timestamp);
+  ExpectZeroIntegers(&V::TraceSpan::trace_id, &V::TraceSpan::span_id, &V::TraceSpan::parent_span_id,
+                     &V::TraceSpan::start_time, &V::TraceSpan::duration);
 }
 
 }  // namespace
