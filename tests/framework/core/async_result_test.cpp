@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -54,6 +56,30 @@ TEST(AsyncResultDeathTest, ASecondCompletionEndsTheProcess) {
   longForm.error(Data::ErrorValue::GetInstance("e"));
   EXPECT_DEATH(longForm(4), "");
   EXPECT_EQ(client.calls.size(), 2u);
+}
+
+// Progress leaves the callback armed; a result spends every copy before its receiver runs, so a
+// second completion through another copy from inside it is refused, and a receiver that throws
+// still leaves every copy spent.
+TEST(AsyncApiResultCb, ProgressLeavesItArmedAndAResultSpendsEveryCopyBeforeItRuns) {
+  int progressReports = 0;
+  std::unique_ptr<AsyncApiResultCb> self;
+  const AsyncApiResultCb callback([&](const std::shared_ptr<const Core::MethodResult>& result,
+                                      const Progress&, AsyncApiResultCb::Continuation&&) {
+    if (!result) return void(++progressReports);
+    EXPECT_FALSE(self->IsArmed());
+    EXPECT_THROW((*self)(result, kCompletion, nullptr), std::bad_function_call);
+    throw std::runtime_error("receiver failed");
+  });
+  self = std::make_unique<AsyncApiResultCb>(callback);
+  callback(nullptr, {0, 0, 2}, nullptr);
+  (*self)(nullptr, {0, 1, 2}, nullptr);
+  EXPECT_TRUE(callback.IsArmed());
+  EXPECT_THROW((*self)(Core::MethodResult::Create(nullptr, nullptr), kCompletion, nullptr),
+               std::runtime_error);
+  EXPECT_FALSE(callback.IsArmed());
+  EXPECT_THROW(callback(nullptr, {0, 0, 1}, nullptr), std::bad_function_call);
+  EXPECT_EQ(progressReports, 2);
 }
 
 // The receiver, held directly or in a std::function, lives through a final delivery that
