@@ -1,6 +1,6 @@
 // Replays a corpus through a fuzz harness without the fuzzer: every file in every directory named
 // on the command line is passed to LLVMFuzzerTestOneInput once. A harness that finds a broken
-// property aborts; a directory that cannot be read ends the run with an exception.
+// property aborts; a directory or file that cannot be read ends the run with an exception.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     for (const auto& file : std::filesystem::directory_iterator(argv[i])) {
       std::ifstream in(file.path(), std::ios::binary);
+      in.exceptions(std::ios::failbit);  // throws at once when the file did not open
       const std::string bytes((std::istreambuf_iterator<char>(in)), {});
       LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
       ++count;
